@@ -1,0 +1,6 @@
+# Sources of the wire side of mail transport: connection, replies, POP3, SMTP.
+set(TRANSPORT_NET_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/exceptions.cpp
+)
+set(TRANSPORT_NET_TESTING_SOURCES "")
+set(TRANSPORT_NET_TESTS "")
