@@ -1,6 +1,10 @@
 # Sources of the wire side of mail transport: connection, replies, POP3, SMTP.
 set(TRANSPORT_NET_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/exceptions.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/byte_channel.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/posix_channel.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/rfc_reply.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tcp_connection.cpp
 )
 set(TRANSPORT_NET_TESTING_SOURCES "")
 set(TRANSPORT_NET_TESTS "")
