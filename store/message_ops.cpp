@@ -1,0 +1,137 @@
+// Removing and moving messages, deleting and moving directory trees.
+#include "store/message_ops.h"
+
+#include "platform/codepage.h"
+#include "store/message_key.h"
+#include "store/paths.h"
+#include "store/record.h"
+#include "store/startup.h"
+
+namespace store {
+namespace {
+
+std::string WithoutTrailingSeparator(std::string_view dir) {
+  std::string path(dir);
+  if (!path.empty() && path.back() == '\\' && ParentDirectory(path).size() == path.size()) {
+    path.pop_back();
+  }
+  return path;
+}
+
+void DeleteMessageFiles(const platform::FileSystem& fs, std::string_view folder_dir,
+                        std::string_view key) {
+  std::string file = MessageFilePath(folder_dir, key);
+  if (fs.FileExists(file)) fs.DeleteFile(file);
+  DeleteDirectoryTree(fs, AttachmentDirectory(folder_dir, key));
+}
+
+}  // namespace
+
+bool DiscardReceivedMessage(const platform::FileSystem& fs, std::string_view folder_dir,
+                            std::string_view key, IndexList& folder_index,
+                            IndexList& received_keys) {
+  DeleteMessageFiles(fs, folder_dir, key);
+  bool found = folder_index.Remove(key);
+  received_keys.Remove(key);
+  return found;
+}
+
+bool RemoveReceivedMessage(const platform::FileSystem& fs, std::string_view folder_dir,
+                           std::string_view account_dir, std::string_view key,
+                           IndexList& folder_index, IndexList& received_keys) {
+  bool found = DiscardReceivedMessage(fs, folder_dir, key, folder_index, received_keys);
+  folder_index.Save(fs, FolderIndexPath(folder_dir));
+  received_keys.Save(fs, ReceivedKeysPath(account_dir));
+  return found;
+}
+
+bool RemoveSentMessage(const platform::FileSystem& fs, std::string_view key,
+                       IndexList& sent_index) {
+  std::string file = MessageFilePath(SentFolder(), key);
+  if (fs.FileExists(file)) fs.DeleteFile(file);
+  bool found = sent_index.Remove(key);
+  sent_index.Save(fs, SentIndexPath());
+  return found;
+}
+
+MessageMover::MessageMover(const platform::FileSystem& fs, std::string source_folder,
+                           IndexList& source_index, IndexList& source_keys,
+                           std::string target_folder)
+    : fs_(fs),
+      source_folder_(std::move(source_folder)),
+      source_index_(source_index),
+      source_keys_(source_keys),
+      target_folder_(std::move(target_folder)),
+      crosses_accounts_(AccountDirectory(source_folder_) != AccountDirectory(target_folder_)) {
+  if (crosses_accounts_) {
+    std::string keys_path = ReceivedKeysPath(AccountDirectory(target_folder_));
+    if (fs_.FileExists(keys_path)) {
+      target_keys_.Load(fs_, keys_path);
+    } else {
+      target_keys_.Save(fs_, keys_path);
+    }
+  }
+  std::string index_path = FolderIndexPath(target_folder_);
+  if (fs_.FileExists(index_path)) {
+    target_index_.Load(fs_, index_path);
+  } else {
+    target_index_.Save(fs_, index_path);
+  }
+}
+
+bool MessageMover::Move(std::string_view key, bool move_keys) {
+  if (source_folder_ == target_folder_) return false;  // would save the record twice
+  int pos = source_index_.Find(key);
+  if (pos < 0) return false;
+  std::string record = source_index_[static_cast<size_t>(pos)];
+  target_index_.Add(record);
+  // The record's own key names the files, exactly as when they were written.
+  std::string stored_key = GetField(record, kKeyField);
+  fs_.RenameFile(MessageFilePath(source_folder_, stored_key),
+                 MessageFilePath(target_folder_, stored_key));
+  std::string attachments = AttachmentDirectory(source_folder_, stored_key);
+  if (fs_.DirectoryExists(attachments)) {
+    MoveDirectoryTree(fs_, attachments, AttachmentDirectory(target_folder_, stored_key));
+  }
+  source_index_.Delete(static_cast<size_t>(pos));
+  if (move_keys && crosses_accounts_) {
+    source_keys_.Remove(stored_key);
+    if (target_keys_.Find(stored_key) < 0) target_keys_.Add(stored_key);
+  }
+  return true;
+}
+
+void MessageMover::SaveSourceIndex() const {
+  source_index_.Save(fs_, FolderIndexPath(source_folder_));
+}
+
+void MessageMover::SaveTargetIndex() const {
+  target_index_.Save(fs_, FolderIndexPath(target_folder_));
+}
+
+void MessageMover::SaveKeyLists() const {
+  if (!crosses_accounts_) return;
+  source_keys_.Save(fs_, ReceivedKeysPath(AccountDirectory(source_folder_)));
+  target_keys_.Save(fs_, ReceivedKeysPath(AccountDirectory(target_folder_)));
+}
+
+void MessageMover::SaveAll() const {
+  SaveSourceIndex();
+  SaveTargetIndex();
+  SaveKeyLists();
+}
+
+bool DeleteDirectoryTree(const platform::FileSystem& fs, std::string_view dir) {
+  std::string path = WithoutTrailingSeparator(dir);
+  if (path.empty() || !fs.DirectoryExists(path)) return false;
+  return fs.DeleteTree(path);
+}
+
+bool MoveDirectoryTree(const platform::FileSystem& fs, std::string_view from,
+                       std::string_view to) {
+  std::string source = WithoutTrailingSeparator(from);
+  if (source.empty() || !fs.DirectoryExists(source)) return false;
+  return fs.MoveDirectory(source, WithoutTrailingSeparator(to));
+}
+
+}  // namespace store

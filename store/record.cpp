@@ -1,0 +1,62 @@
+// Tab-separated records.
+#include "store/record.h"
+
+namespace store {
+
+std::vector<std::string> SplitLines(std::string_view text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) {
+      lines.emplace_back(text.substr(start));
+      break;
+    }
+    lines.emplace_back(text.substr(start, end - start));
+    start = end + 1;
+    if (text[end] == '\r' && start < text.size() && text[start] == '\n') ++start;
+  }
+  return lines;
+}
+
+Fields SplitRecord(std::string_view line) {
+  Fields fields;
+  size_t start = 0;
+  for (;;) {
+    size_t tab = line.find('\t', start);
+    if (tab == std::string_view::npos) {
+      fields.emplace_back(line.substr(start));
+      return fields;
+    }
+    fields.emplace_back(line.substr(start, tab - start));
+    start = tab + 1;
+  }
+}
+
+std::string JoinRecord(const Fields& fields) {
+  std::string line;
+  for (size_t i = 0; i < fields.size(); ++i) {
+    if (i > 0) line.push_back('\t');
+    for (char c : fields[i]) line.push_back(c == '\t' || c == '\r' || c == '\n' ? ' ' : c);
+  }
+  return line;
+}
+
+std::string GetField(std::string_view line, int index) {
+  size_t start = 0;
+  for (int i = 0; i < index; ++i) {
+    size_t tab = line.find('\t', start);
+    if (tab == std::string_view::npos) return "";
+    start = tab + 1;
+  }
+  return std::string(line.substr(start, line.find('\t', start) - start));
+}
+
+std::string WithField(std::string_view line, int index, std::string_view value) {
+  Fields fields = SplitRecord(line);
+  if (fields.size() <= static_cast<size_t>(index)) fields.resize(static_cast<size_t>(index) + 1);
+  fields[static_cast<size_t>(index)] = std::string(value);
+  return JoinRecord(fields);
+}
+
+}  // namespace store
