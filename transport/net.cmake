@@ -6,5 +6,9 @@ set(TRANSPORT_NET_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/rfc_reply.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tcp_connection.cpp
 )
-set(TRANSPORT_NET_TESTING_SOURCES "")
-set(TRANSPORT_NET_TESTS "")
+set(TRANSPORT_NET_TESTING_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/testing/scripted_server.cpp
+)
+set(TRANSPORT_NET_TESTS
+  ${CMAKE_CURRENT_LIST_DIR}/tcp_connection_test.cpp
+)
