@@ -1,0 +1,117 @@
+#include "jtext/utf8.h"
+
+#include <array>
+#include <memory>
+
+#include "platform/codepage.h"
+
+namespace jtext {
+namespace {
+
+// Code page 932 form of every Basic Multilingual Plane character, taken once from the
+// platform converter: a double-byte code as lead << 8 | trail, a single byte as itself.
+using CodeTable = std::array<unsigned short, 0x10000>;
+
+bool IsSurrogate(char32_t u) { return u >= 0xD800 && u <= 0xDFFF; }
+
+std::unique_ptr<CodeTable> BuildTable() {
+  auto table = std::make_unique<CodeTable>();
+  std::u16string all;
+  all.reserve(0x10000);
+  for (char32_t u = 0; u < 0x10000; ++u) {
+    if (!IsSurrogate(u)) all.push_back(static_cast<char16_t>(u));
+  }
+  // Every character converts to exactly one code page 932 character ("?" when unmappable),
+  // so the converted text splits back into one code per input character.
+  const std::string sjis = platform::Cp932FromUtf16(all);
+  size_t k = 0;
+  bool in_step = true;
+  for (char32_t u = 0; u < 0x10000 && in_step; ++u) {
+    if (IsSurrogate(u)) {
+      (*table)[u] = '?';
+      continue;
+    }
+    if (k >= sjis.size()) {
+      in_step = false;
+      break;
+    }
+    const auto lead = static_cast<unsigned char>(sjis[k]);
+    if (platform::IsSjisLeadByte(lead) && k + 1 < sjis.size()) {
+      (*table)[u] = static_cast<unsigned short>(lead << 8 | static_cast<unsigned char>(sjis[k + 1]));
+      k += 2;
+    } else {
+      (*table)[u] = lead;
+      k += 1;
+    }
+  }
+  if (!in_step || k != sjis.size()) {
+    // The bulk result did not split as expected; convert one character at a time.
+    for (char32_t u = 0; u < 0x10000; ++u) {
+      if (IsSurrogate(u)) {
+        (*table)[u] = '?';
+        continue;
+      }
+      const std::string one = platform::Cp932FromUtf16(std::u16string(1, char16_t(u)));
+      const auto b0 = one.empty() ? '?' : static_cast<unsigned char>(one[0]);
+      (*table)[u] = one.size() >= 2 ? static_cast<unsigned short>(
+                                          b0 << 8 | static_cast<unsigned char>(one[1]))
+                                    : b0;
+    }
+  }
+  return table;
+}
+
+const CodeTable& Table() {
+  static const std::unique_ptr<CodeTable> table = BuildTable();
+  return *table;
+}
+
+bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+
+}  // namespace
+
+std::string Utf8ToSjis(std::string_view utf8) {
+  const CodeTable& table = Table();
+  const auto* s = reinterpret_cast<const unsigned char*>(utf8.data());
+  const unsigned char* const end = s + utf8.size();
+  // Every character becomes at most as many bytes as its UTF-8 form.
+  std::string out(utf8.size(), '\0');
+  auto* o = reinterpret_cast<unsigned char*>(out.data());
+  unsigned char* const base = o;
+  while (s < end) {
+    const unsigned c = *s;
+    char32_t u;
+    if (c < 0x80) {
+      *o++ = static_cast<unsigned char>(c);  // ASCII is the same in code page 932
+      s += 1;
+      continue;
+    }
+    if (c >= 0xC0 && c < 0xE0) {
+      if (end - s < 2 || !IsContinuation(s[1])) return {};
+      u = ((c & 0x1F) << 6) | (s[1] & 0x3F);
+      s += 2;
+    } else if (c >= 0xE0 && c < 0xF0) {
+      if (end - s < 3 || !IsContinuation(s[1]) || !IsContinuation(s[2])) return {};
+      u = ((c & 0x0F) << 12) | ((s[1] & 0x3F) << 6) | (s[2] & 0x3F);
+      s += 3;
+    } else if (c >= 0xF0 && c < 0xF8) {
+      // Outside the Basic Multilingual Plane: code page 932 has no such character.
+      if (end - s < 4 || !IsContinuation(s[1]) || !IsContinuation(s[2]) ||
+          !IsContinuation(s[3])) {
+        return {};
+      }
+      *o++ = '?';
+      s += 4;
+      continue;
+    } else {
+      return {};  // a stray continuation byte or a byte no UTF-8 sequence starts with
+    }
+    const unsigned code = table[u];
+    if (code > 0xFF) *o++ = static_cast<unsigned char>(code >> 8);
+    *o++ = static_cast<unsigned char>(code & 0xFF);
+  }
+  out.resize(static_cast<size_t>(o - base));
+  return out;
+}
+
+}  // namespace jtext
