@@ -20,6 +20,25 @@ EIdSocketError::EIdSocketError(int error_number)
                    SocketErrorText(error_number)),
       error_number_(error_number) {}
 
+int StrToInt(const std::string& text) {
+  std::size_t i = 0;
+  std::size_t end = text.size();
+  while (i < end && static_cast<unsigned char>(text[i]) <= ' ') ++i;
+  while (end > i && static_cast<unsigned char>(text[end - 1]) <= ' ') --end;
+  bool negative = false;
+  if (i < end && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  if (i == end) throw EConvertError(text);
+  long long value = 0;
+  for (; i < end; ++i) {
+    if (text[i] < '0' || text[i] > '9') throw EConvertError(text);
+    value = value * 10 + (text[i] - '0');
+    if (value > 2147483648LL) throw EConvertError(text);
+  }
+  if (negative) value = -value;
+  if (value > 2147483647LL) throw EConvertError(text);
+  return static_cast<int>(value);
+}
+
 std::string SocketErrorText(int error_number) {
   static const std::pair<int, const char*> kTexts[] = {
       {10004, "Interrupted system call."},

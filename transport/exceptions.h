@@ -80,6 +80,18 @@ class EIdProtocolReplyError : public EIdException {
   int reply_code_;
 };
 
+// A text that should hold a decimal integer does not: "'<text>' is not a valid integer value".
+// This is the general conversion failure, not a transport exception.
+class EConvertError : public std::runtime_error {
+ public:
+  explicit EConvertError(const std::string& text)
+      : std::runtime_error("'" + text + "' is not a valid integer value") {}
+};
+
+// The decimal value of `text` (optional sign, digits, surrounding blanks allowed); raises
+// EConvertError otherwise.
+int StrToInt(const std::string& text);
+
 // Socket error numbers of the table the user sees (Windows-style numbering).
 inline constexpr int kSocketErrorInterrupted = 10004;
 inline constexpr int kSocketErrorBadFile = 10009;
