@@ -1,0 +1,21 @@
+// Process entry: the application title, the main window over the store beside the
+// executable, and the message loop.
+#include <QApplication>
+#include <filesystem>
+
+#include "app/main_window.h"
+#include "app/qt_ui_services.h"
+#include "app/web_html_pane.h"
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Yubinko"));
+  QApplication::setApplicationDisplayName(QStringLiteral("Yubinko"));
+  app::QtUiServices ui;
+  const std::filesystem::path app_dir =
+      QCoreApplication::applicationDirPath().toStdString();
+  app::TForm1 form(app_dir, ui, [](QWidget* parent) { return app::MakeWebHtmlPane(parent); });
+  ui.SetParentWindow(&form);
+  form.show();
+  return QApplication::exec();
+}

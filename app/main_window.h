@@ -1,0 +1,159 @@
+// TForm1, the main window: folder tree and sent tree, message list, body viewer with the
+// HTML view, attachment list, status bar, menus and tool bar. Handlers keep the documented
+// names and call the Qt-free rules in folder_logic, list_logic, link_logic and
+// message_logic; every question and dialog goes through the user-interface services.
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/html_pane.h"
+#include "app/main_state.h"
+#include "platform/ui_services.h"
+
+class QAction;
+class QLabel;
+class QListWidget;
+class QSplitter;
+class QTableView;
+class QTextEdit;
+class QToolBar;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QWidget;
+
+namespace app {
+
+class FolderTree;
+class MessageModel;
+struct Row;
+
+class TForm1 : public QMainWindow {
+  Q_OBJECT
+ public:
+  // app_dir: the directory whose store is shown (the executable's directory in the program).
+  // html_factory may be empty: the HTML view then never appears.
+  TForm1(std::filesystem::path app_dir, platform::UiServices& ui,
+         HtmlPaneFactory html_factory = {}, QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  MainState& state() { return state_; }
+  MessageModel& model() { return *model_; }
+  QAction* action(const QString& name) const;  // by objectName ("mnuSearchr", "N34", ...)
+
+  // Start-up and shutdown.
+  void FormCreate();
+  void FormDestroy();
+
+  // Mode label and status bar.
+  void SetMode(const std::string& text, int r, int g, int b);
+  QString ModeText() const;
+  QString StatusText(int panel) const;
+  void SetStatusText(int panel, const QString& text);
+
+  // The stop command (Escape, "切断", "中止", "受信停止", "メール削除モード解除").
+  void StopCommand();
+
+  // Folder tree.
+  void TreeView1Click();
+  void TreeView2Click();
+  void N23Click();  // create folder
+  void N21Click();  // delete folder
+  void N46Click();  // delete all mail of a folder
+  void TreeView1DragDrop(QTreeWidgetItem* target);
+  bool AcceptsDropOn(QTreeWidgetItem* target) const;
+  void RefreshNodeCount(QTreeWidgetItem* node, int count);
+  void AddToNodeCount(const std::string& relative_path, int n);
+  QTreeWidgetItem* FindNode(const std::vector<std::string>& names_below_root) const;
+  std::string NodeFolder(QTreeWidgetItem* node) const;
+
+  // Message list and viewer.
+  // refresh_node: the records are the folder index, so the selected node shows their count.
+  void FillList(const std::vector<std::string>& records, bool refresh_node = true);
+  void ReloadCurrentFolder();
+  void ListView1ColumnClick(int column);
+  void mnuSortNewClick(int tag);
+  void ListView1Click();
+  void mnuToMidokuClick();
+  void mnuColorClick(int tag);
+  void mnuLocalMailDelClick();
+  void N11Click();           // save attachment
+  void mnuDirectExeClick();  // open attachment
+  void HTML1Click();
+  void N33Click();
+  void memBodyMouseMove(const QPoint& viewport_pos);
+  void memBodyMouseDown();
+  const QString& LinkUnderPointer() const { return link_under_pointer_; }
+
+  // Search and output.
+  void mnuSearchrClick();
+  void mnuSearchNextClick();
+  void mnuBodySearchClick();
+  void FindDialog1Find(const platform::FindRequest& request);
+  void mnuFilterClick();
+  void N34Click();  // related view
+  void mnuPrintClick();
+  // "ファイルを開く" waits for the message reader; its menu item is disabled until then.
+  void N10Click();  // save the shown text
+
+  // Frame commands.
+  void mnuENDClick();
+  void N15Click();  // help
+  void N32Click();  // about
+  void N17Click();  // standard size
+
+  // Selection helpers (list order).
+  std::vector<int> SelectedRows() const;
+  int FirstSelectedRow() const;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildLayout();
+  void BuildMenus();
+  void BuildToolBar();
+  QAction* MakeAction(const char* name, const char* caption, void (TForm1::*handler)());
+  QAction* Unwired(const char* name, const char* caption);
+  void BuildFolderTree();
+  void ClearViewer();
+  void ShowBodyText(const std::string& sjis_text);
+  void MarkLinks();
+  bool FindInBody(const platform::FindRequest& request, bool from_start);
+  int SelectedNodeDepth() const;
+
+  MainState state_;
+  platform::UiServices& ui_;
+  HtmlPaneFactory html_factory_;
+  std::unique_ptr<HtmlPane> html_pane_;
+  std::map<QString, QAction*> actions_;
+
+  QWidget* panel_top_ = nullptr;
+  QWidget* panel_middle_ = nullptr;
+  QWidget* panel_bottom_ = nullptr;
+  QToolBar* tool_bar_ = nullptr;
+  FolderTree* tree1_ = nullptr;
+  QTreeWidget* tree2_ = nullptr;
+  QTableView* list_ = nullptr;
+  MessageModel* model_ = nullptr;
+  QTextEdit* body_ = nullptr;
+  QListWidget* attachments_ = nullptr;
+  QLabel* mode_label_ = nullptr;
+  QLabel* account_label_ = nullptr;
+  QLabel* status1_ = nullptr;
+  QLabel* status2_ = nullptr;
+  QSplitter* outer_split_ = nullptr;
+  QSplitter* lower_split_ = nullptr;
+
+  QString link_under_pointer_;
+  bool hand_cursor_ = false;
+  std::string shown_key_;  // key of the row whose attachments are listed
+  bool destroyed_ = false;
+};
+
+}  // namespace app

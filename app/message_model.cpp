@@ -1,0 +1,99 @@
+// The message list's model.
+#include "app/message_model.h"
+
+#include <QBrush>
+#include <QColor>
+#include <QFont>
+#include <QMimeData>
+
+#include "app/qt_text.h"
+
+namespace app {
+
+const char* MessageModel::kRowsMimeType = "application/x-yubinko-message-rows";
+
+MessageModel::MessageModel(QIcon with_attachment, QIcon without_attachment, QObject* parent)
+    : QAbstractTableModel(parent),
+      with_attachment_(std::move(with_attachment)),
+      without_attachment_(std::move(without_attachment)) {}
+
+void MessageModel::SetRows(std::vector<Row> rows) {
+  beginResetModel();
+  rows_ = std::move(rows);
+  endResetModel();
+}
+
+void MessageModel::Sort(int column, int sort_state) {
+  emit layoutAboutToBeChanged();
+  SortRows(rows_, column, sort_state);
+  emit layoutChanged();
+}
+
+void MessageModel::RemoveRowAt(int row) {
+  if (row < 0 || row >= rowCount()) return;
+  beginRemoveRows(QModelIndex(), row, row);
+  rows_.erase(rows_.begin() + row);
+  endRemoveRows();
+}
+
+void MessageModel::RowChanged(int row) {
+  emit dataChanged(index(row, 0), index(row, kColumnCount - 1));
+}
+
+int MessageModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int MessageModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant MessageModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= rowCount()) return {};
+  const Row& r = rows_[static_cast<size_t>(index.row())];
+  switch (role) {
+    case Qt::DisplayRole:
+      return Q(r.col[static_cast<size_t>(index.column())]);
+    case Qt::DecorationRole:
+      if (index.column() == 0) return r.has_attachment() ? with_attachment_ : without_attachment_;
+      return {};
+    case Qt::FontRole: {
+      if (!StyleForState(r.state()).bold) return {};
+      QFont f;
+      f.setBold(true);
+      return f;
+    }
+    case Qt::ForegroundRole: {
+      RowStyle s = StyleForState(r.state());
+      if (!s.has_colour) return {};
+      return QBrush(QColor(s.r, s.g, s.b));
+    }
+    default:
+      return {};
+  }
+}
+
+QVariant MessageModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  static const char* const kCaptions[kColumnCount] = {
+      "件名", "差出人", "日時", "サイズ(Byte)", "MsgID", "添付ﾌﾗｸﾞ", "新着フラグ"};
+  if (section < 0 || section >= kColumnCount) return {};
+  return QString::fromUtf8(kCaptions[section]);
+}
+
+Qt::ItemFlags MessageModel::flags(const QModelIndex& index) const {
+  Qt::ItemFlags f = QAbstractTableModel::flags(index);
+  if (index.isValid()) f |= Qt::ItemIsDragEnabled;
+  return f;
+}
+
+QStringList MessageModel::mimeTypes() const { return {QString::fromLatin1(kRowsMimeType)}; }
+
+QMimeData* MessageModel::mimeData(const QModelIndexList& indexes) const {
+  // The drop handler reads the list's selection itself; the payload only marks the source.
+  auto* data = new QMimeData;  // ownership passes to the drag
+  data->setData(QString::fromLatin1(kRowsMimeType), QByteArray::number(indexes.size()));
+  return data;
+}
+
+}  // namespace app
