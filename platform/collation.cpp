@@ -1,7 +1,9 @@
 #include "platform/collation.h"
 
 #include <unicode/ucol.h>
+#include <unicode/uiter.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <stdexcept>
@@ -143,6 +145,43 @@ std::string SortKey(std::string_view sjis, bool ignore_case) {
   key.push_back('\0');
   key += folded;
   return key;
+}
+
+// Code page 932 keeps ASCII as it is, so only the span from the first to the last other
+// byte needs the converter; index lines are mostly ASCII, and the conversion is most of
+// the cost of a key prefix.
+std::u16string Utf16OfMostlyAscii(std::string_view sjis) {
+  auto is_ascii = [](char c) { return static_cast<unsigned char>(c) < 0x80; };
+  size_t first = 0;
+  while (first < sjis.size() && is_ascii(sjis[first])) ++first;
+  std::u16string u(sjis.begin(), sjis.begin() + static_cast<std::ptrdiff_t>(first));
+  if (first == sjis.size()) return u;
+  size_t last = sjis.size();
+  while (last > first && is_ascii(sjis[last - 1])) --last;
+  // A trail byte can be ASCII-like (0x40..0x7E): keep it with its lead byte.
+  size_t end = first;
+  while (end < last) end += IsSjisLeadByte(static_cast<unsigned char>(sjis[end])) ? 2 : 1;
+  last = std::min(end, sjis.size());
+  u += Cp932ToUtf16(sjis.substr(first, last - first));
+  for (size_t i = last; i < sjis.size(); ++i) u.push_back(static_cast<char16_t>(sjis[i]));
+  return u;
+}
+
+std::string SortKeyPrefix(std::string_view sjis, size_t bytes) {
+  std::u16string u = Utf16OfMostlyAscii(sjis);
+  UCharIterator it;
+  uiter_setString(&it, reinterpret_cast<const UChar*>(u.data()), static_cast<int32_t>(u.size()));
+  uint32_t state[2] = {0, 0};
+  std::string out(bytes, '\0');
+  UErrorCode status = U_ZERO_ERROR;
+  int32_t n = ucol_nextSortKeyPart(Collator(true), &it, state,
+                                   reinterpret_cast<uint8_t*>(out.data()),
+                                   static_cast<int32_t>(bytes), &status);
+  if (U_FAILURE(status) || n < 0) return SortKey(sjis, true).substr(0, bytes);
+  out.resize(static_cast<size_t>(n));
+  // A part shorter than asked is the whole collator key; SortKey goes on with a zero.
+  if (static_cast<size_t>(n) < bytes) out.push_back('\0');
+  return out;
 }
 
 bool SameIgnoringCase(std::string_view a, std::string_view b) {

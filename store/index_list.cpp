@@ -2,17 +2,18 @@
 #include "store/index_list.h"
 
 #include <algorithm>
-#include <cstring>
+#include <cstdint>
 #include <numeric>
 
 #include "platform/collation.h"
 #include "store/paths.h"
 #include "store/record.h"
+#include "store/text_key.h"
 
 namespace store {
 namespace {
 
-std::string Field0(std::string_view line) { return std::string(line.substr(0, line.find('\t'))); }
+std::string_view Field0(std::string_view line) { return line.substr(0, line.find('\t')); }
 
 }  // namespace
 
@@ -31,21 +32,41 @@ void IndexList::SetText(std::string_view text) {
 
 void IndexList::SortAndDropDuplicates() {
   const size_t n = lines_.size();
-  std::vector<std::string> keys(n);
-  for (size_t i = 0; i < n; ++i) keys[i] = platform::SortKey(lines_[i], true);
-  std::vector<size_t> order(n);
-  std::iota(order.begin(), order.end(), size_t{0});
+  std::vector<std::string_view> views(lines_.begin(), lines_.end());
+  std::vector<std::string> prefixes = TextKeyPrefixes(views);
+  // The first eight key bytes as one number settle most comparisons without touching
+  // the strings.
+  struct Entry {
+    uint64_t head;
+    size_t index;
+  };
+  std::vector<Entry> order(n);
+  for (size_t i = 0; i < n; ++i) {
+    uint64_t head = 0;
+    const std::string& p = prefixes[i];
+    for (size_t b = 0; b < 8; ++b) {
+      head = (head << 8) | (b < p.size() ? static_cast<unsigned char>(p[b]) : 0u);
+    }
+    order[i] = {head, i};
+  }
   // Stable, so of lines equal ignoring case the first one in the file is kept.
-  std::stable_sort(order.begin(), order.end(),
-                   [&keys](size_t a, size_t b) { return keys[a] < keys[b]; });
+  std::stable_sort(order.begin(), order.end(), [&](const Entry& a, const Entry& b) {
+    if (a.head != b.head) return a.head < b.head;
+    return CompareKeyed(prefixes[a.index], lines_[a.index], prefixes[b.index],
+                        lines_[b.index]) < 0;
+  });
   std::vector<std::string> lines;
   lines.reserve(n);
-  keys_.clear();
-  keys_.reserve(n);
-  for (size_t i : order) {
-    // Equal ignore-case sort keys mean the same text apart from letter case.
-    if (!keys_.empty() && keys_.back() == keys[i]) continue;
-    keys_.push_back(std::move(keys[i]));
+  prefixes_.clear();
+  prefixes_.reserve(n);
+  for (const Entry& entry : order) {
+    const size_t i = entry.index;
+    // Lines equal ignoring case have equal prefixes, so most pairs need no closer look.
+    if (!lines.empty() && prefixes_.back() == prefixes[i] &&
+        platform::SameIgnoringCase(lines.back(), lines_[i])) {
+      continue;
+    }
+    prefixes_.push_back(std::move(prefixes[i]));
     lines.push_back(std::move(lines_[i]));
   }
   lines_ = std::move(lines);
@@ -71,59 +92,71 @@ void IndexList::Save(const platform::FileSystem& fs, std::string_view path) cons
 
 void IndexList::Clear() {
   lines_.clear();
-  keys_.clear();
-  field0_keys_.clear();
-  field0_keys_valid_ = false;
+  prefixes_.clear();
+  field0_prefixes_.clear();
+  field0_valid_ = false;
   running_max_.clear();
   running_max_valid_ = false;
+}
+
+int IndexList::CompareLine(size_t i, std::string_view prefix, std::string_view line) const {
+  return CompareKeyed(prefixes_[i], lines_[i], prefix, line);
 }
 
 size_t IndexList::Add(std::string_view line) {
   running_max_valid_ = false;
   if (!sorted()) {
     lines_.emplace_back(line);
-    if (field0_keys_valid_) field0_keys_.push_back(platform::SortKey(Field0(line), true));
     return lines_.size() - 1;
   }
-  std::string key = platform::SortKey(line, true);
-  auto it = std::lower_bound(keys_.begin(), keys_.end(), key);
-  size_t pos = static_cast<size_t>(it - keys_.begin());
-  if (it != keys_.end() && *it == key) return pos;  // already present ignoring case
-  keys_.insert(it, std::move(key));
-  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(pos), std::string(line));
-  if (field0_keys_valid_) {
-    field0_keys_.insert(field0_keys_.begin() + static_cast<std::ptrdiff_t>(pos),
-                        platform::SortKey(Field0(line), true));
+  std::string prefix = TextKeyPrefix(line);
+  size_t lo = 0;
+  size_t hi = lines_.size();
+  while (lo < hi) {
+    size_t mid = lo + (hi - lo) / 2;
+    if (CompareLine(mid, prefix, line) < 0) {
+      lo = mid + 1;
+    } else {
+      hi = mid;
+    }
   }
-  return pos;
+  if (lo < lines_.size() && platform::SameIgnoringCase(lines_[lo], line)) return lo;
+  const auto at = static_cast<std::ptrdiff_t>(lo);
+  lines_.emplace(lines_.begin() + at, line);
+  prefixes_.insert(prefixes_.begin() + at, std::move(prefix));
+  if (field0_valid_) field0_prefixes_.insert(field0_prefixes_.begin() + at, TextKeyPrefix(Field0(line)));
+  return lo;
 }
 
 void IndexList::Delete(size_t position) {
   if (position >= lines_.size()) return;
   running_max_valid_ = false;
-  const auto offset = static_cast<std::ptrdiff_t>(position);
-  lines_.erase(lines_.begin() + offset);
-  if (sorted()) keys_.erase(keys_.begin() + offset);
-  if (field0_keys_valid_) field0_keys_.erase(field0_keys_.begin() + offset);
+  const auto at = static_cast<std::ptrdiff_t>(position);
+  lines_.erase(lines_.begin() + at);
+  if (sorted()) prefixes_.erase(prefixes_.begin() + at);
+  if (field0_valid_) field0_prefixes_.erase(field0_prefixes_.begin() + at);
 }
 
 void IndexList::EnsureFindCache() const {
-  if (!field0_keys_valid_) {
-    field0_keys_.resize(lines_.size());
-    for (size_t i = 0; i < lines_.size(); ++i) {
-      // A bare key line (the received-key list) is its own field 0.
-      field0_keys_[i] = lines_[i].find('\t') == std::string::npos
-                            ? keys_[i]
-                            : platform::SortKey(Field0(lines_[i]), true);
-    }
-    field0_keys_valid_ = true;
+  if (!field0_valid_) {
+    std::vector<std::string_view> fields;
+    fields.reserve(lines_.size());
+    for (const std::string& line : lines_) fields.push_back(Field0(line));
+    field0_prefixes_ = TextKeyPrefixes(fields);
+    field0_valid_ = true;
     running_max_valid_ = false;
   }
   if (!running_max_valid_) {
     running_max_.clear();
-    for (size_t i = 0; i < field0_keys_.size(); ++i) {
-      if (running_max_.empty() || *running_max_.back().first < field0_keys_[i]) {
-        running_max_.emplace_back(&field0_keys_[i], i);
+    for (size_t i = 0; i < lines_.size(); ++i) {
+      if (running_max_.empty()) {
+        running_max_.push_back(i);
+        continue;
+      }
+      size_t top = running_max_.back();
+      if (CompareKeyed(field0_prefixes_[top], Field0(lines_[top]), field0_prefixes_[i],
+                       Field0(lines_[i])) < 0) {
+        running_max_.push_back(i);
       }
     }
     running_max_valid_ = true;
@@ -138,18 +171,19 @@ int IndexList::Find(std::string_view key) const {
     return -1;
   }
   // Scanning from the top ends at the first record whose field 0 sorts at or after the
-  // key: found when it is equal, missing when it sorts after. Field 0 need not grow
-  // with the line order (the rest of the line can outweigh a tie in field 0), but the
-  // running maximum of field 0 does, so a binary search over it finds that record.
+  // key: found when it is equal, missing when it sorts after. Field 0 need not grow with
+  // the line order (the rest of a line can outweigh a difference in field 0 that lies
+  // only in kana kind or width), but its running maximum does, so a binary search over
+  // the running maxima finds that record.
   EnsureFindCache();
-  std::string wanted = platform::SortKey(key, true);
-  auto it = std::lower_bound(
-      running_max_.begin(), running_max_.end(), wanted,
-      [](const std::pair<const std::string*, size_t>& entry, const std::string& k) {
-        return *entry.first < k;
-      });
-  if (it == running_max_.end() || *it->first != wanted) return -1;
-  return static_cast<int>(it->second);
+  std::string prefix = TextKeyPrefix(key);
+  auto it = std::lower_bound(running_max_.begin(), running_max_.end(), key,
+                             [&](size_t pos, std::string_view k) {
+                               return CompareKeyed(field0_prefixes_[pos], Field0(lines_[pos]),
+                                                   prefix, k) < 0;
+                             });
+  if (it == running_max_.end()) return -1;
+  return platform::SameIgnoringCase(Field0(lines_[*it]), key) ? static_cast<int>(*it) : -1;
 }
 
 bool IndexList::Remove(std::string_view key) {
@@ -182,7 +216,15 @@ bool SetState(IndexList& list, std::string_view key, std::string_view state,
 int UnreadCount(const std::vector<std::string>& records) {
   int count = 0;
   for (const std::string& line : records) {
-    if (GetField(line, kStateField) == kStateUnread) ++count;
+    size_t tab = 0;
+    int field = 0;
+    while (field < kStateField && (tab = line.find('\t', tab)) != std::string::npos) {
+      ++tab;
+      ++field;
+    }
+    if (field == kStateField && line.compare(tab, line.find('\t', tab) - tab, kStateUnread) == 0) {
+      ++count;
+    }
   }
   return count;
 }

@@ -65,17 +65,20 @@ class IndexList {
  private:
   void SortAndDropDuplicates();
   void EnsureFindCache() const;
+  // <0, 0 or >0: line `i` against `line` whose key prefix is `prefix`.
+  int CompareLine(size_t i, std::string_view prefix, std::string_view line) const;
 
   Order order_;
   std::vector<std::string> lines_;
-  std::vector<std::string> keys_;  // sort keys of lines_ (sorted lists only)
+  std::vector<std::string> prefixes_;  // key prefixes of lines_ (sorted lists only)
 
-  // Find's helpers, sorted lists only. field0_keys_ parallels lines_ once computed; the
-  // running maxima (key, position) are rebuilt from it after a change.
-  mutable bool field0_keys_valid_ = false;
-  mutable std::vector<std::string> field0_keys_;
+  // Find's helpers (sorted lists only): the key prefixes of every line's field 0, kept
+  // parallel to lines_ once made, and the positions where field 0 reaches a new maximum,
+  // rebuilt after a change.
+  mutable bool field0_valid_ = false;
+  mutable std::vector<std::string> field0_prefixes_;
   mutable bool running_max_valid_ = false;
-  mutable std::vector<std::pair<const std::string*, size_t>> running_max_;
+  mutable std::vector<size_t> running_max_;
 };
 
 // Set state: finds the record of `key`; when found, rewrites it with `state` and saves

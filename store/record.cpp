@@ -5,16 +5,14 @@ namespace store {
 
 std::vector<std::string> SplitLines(std::string_view text) {
   std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) {
-      lines.emplace_back(text.substr(start));
-      break;
-    }
-    lines.emplace_back(text.substr(start, end - start));
-    start = end + 1;
-    if (text[end] == '\r' && start < text.size() && text[start] == '\n') ++start;
+  const char* p = text.data();
+  const char* end = p + text.size();
+  while (p < end) {
+    const char* e = p;
+    while (e < end && *e != '\r' && *e != '\n') ++e;
+    lines.emplace_back(p, e);
+    if (e < end && *e == '\r' && e + 1 < end && e[1] == '\n') ++e;
+    p = e + 1;
   }
   return lines;
 }
