@@ -46,8 +46,11 @@ bool ContainsNoCase(std::string_view s, std::string_view upper_needle) {
 // The B-word walk shared by the ISO-2022-JP and UTF-8 decoders. After a "?=" the byte
 // that follows is handled within the same step, so a word that starts right after another
 // word's end is still recognised.
+// `keep` names words of another kind that are copied whole, their "?=" included, so a
+// later pass can still decode them; empty for the plain walk.
 template <typename Inner>
-std::string DecodeBWords(std::string_view value, std::string_view start, Inner inner) {
+std::string DecodeBWords(std::string_view value, std::string_view start, Inner inner,
+                         std::string_view keep = {}) {
   std::string out;
   if (value.empty()) return out;
   out.reserve(value.size());
@@ -71,6 +74,13 @@ std::string DecodeBWords(std::string_view value, std::string_view start, Inner i
       if (!payload.empty()) {
         out += inner(Base64Decode(payload));
         payload.clear();
+      }
+      if (!keep.empty() && !starts_here && StartsWithNoCase(value, pos, keep)) {
+        const size_t end = value.find(kWordEnd, pos + keep.size());
+        const size_t stop = end == std::string_view::npos ? value.size() : end + kWordEnd.size();
+        out.append(value.substr(pos, stop - pos));
+        pos = stop;
+        continue;
       }
       if (pos < value.size() && !starts_here) out.push_back(value[pos]);
     }
@@ -188,7 +198,10 @@ std::string DecodeHeaderValue(std::string_view value, std::string_view message_c
   std::string v(value);
   bool decoded_b_words = false;
   if (ContainsNoCase(v, "=?ISO-2022-JP?B?")) {
-    v = DecodeJisBWords(v);
+    // UTF-8 words in the same value survive this pass whole and are decoded below; the
+    // plain walk would drop their "?=" and with it the whole word.
+    v = DecodeBWords(
+        v, kJisBStart, [](const std::string& p) { return StrictJisToSjis(p); }, kUtf8BStart);
     decoded_b_words = true;
   }
   if (ContainsNoCase(v, "?ISO-2022-JP?Q")) return DecodeJisQWords(v);

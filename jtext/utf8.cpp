@@ -14,48 +14,39 @@ using CodeTable = std::array<unsigned short, 0x10000>;
 
 bool IsSurrogate(char32_t u) { return u >= 0xD800 && u <= 0xDFFF; }
 
-std::unique_ptr<CodeTable> BuildTable() {
-  auto table = std::make_unique<CodeTable>();
-  std::u16string all;
-  all.reserve(0x10000);
-  for (char32_t u = 0; u < 0x10000; ++u) {
-    if (!IsSurrogate(u)) all.push_back(static_cast<char16_t>(u));
-  }
-  // Every character converts to exactly one code page 932 character ("?" when unmappable),
-  // so the converted text splits back into one code per input character.
-  const std::string sjis = platform::Cp932FromUtf16(all);
+// Fills table entries [first, first + count) from one converter call. Every character
+// converts to exactly one code page 932 character ("?" when unmappable), so the result
+// splits back into one code per input character; returns false when it does not.
+bool FillBlock(CodeTable& table, char32_t first, char32_t count) {
+  std::u16string block;
+  for (char32_t u = first; u < first + count; ++u) block.push_back(static_cast<char16_t>(u));
+  const std::string sjis = platform::Cp932FromUtf16(block);
   size_t k = 0;
-  bool in_step = true;
-  for (char32_t u = 0; u < 0x10000 && in_step; ++u) {
-    if (IsSurrogate(u)) {
-      (*table)[u] = '?';
-      continue;
-    }
-    if (k >= sjis.size()) {
-      in_step = false;
-      break;
-    }
+  for (char32_t u = first; u < first + count; ++u) {
+    if (k >= sjis.size()) return false;
     const auto lead = static_cast<unsigned char>(sjis[k]);
     if (platform::IsSjisLeadByte(lead) && k + 1 < sjis.size()) {
-      (*table)[u] = static_cast<unsigned short>(lead << 8 | static_cast<unsigned char>(sjis[k + 1]));
+      table[u] = static_cast<unsigned short>(lead << 8 | static_cast<unsigned char>(sjis[k + 1]));
       k += 2;
     } else {
-      (*table)[u] = lead;
+      table[u] = lead;
       k += 1;
     }
   }
-  if (!in_step || k != sjis.size()) {
-    // The bulk result did not split as expected; convert one character at a time.
-    for (char32_t u = 0; u < 0x10000; ++u) {
-      if (IsSurrogate(u)) {
-        (*table)[u] = '?';
-        continue;
-      }
-      const std::string one = platform::Cp932FromUtf16(std::u16string(1, char16_t(u)));
-      const auto b0 = one.empty() ? '?' : static_cast<unsigned char>(one[0]);
-      (*table)[u] = one.size() >= 2 ? static_cast<unsigned short>(
-                                          b0 << 8 | static_cast<unsigned char>(one[1]))
-                                    : b0;
+  return k == sjis.size();
+}
+
+std::unique_ptr<CodeTable> BuildTable() {
+  auto table = std::make_unique<CodeTable>();
+  // Small blocks keep each converter call short (its cost grows with unmappable runs).
+  constexpr char32_t kBlock = 256;
+  for (char32_t first = 0; first < 0x10000; first += kBlock) {
+    if (IsSurrogate(first)) {
+      for (char32_t u = first; u < first + kBlock; ++u) (*table)[u] = '?';
+      continue;
+    }
+    if (!FillBlock(*table, first, kBlock)) {
+      for (char32_t u = first; u < first + kBlock; ++u) FillBlock(*table, u, 1);
     }
   }
   return table;
