@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "platform/codepage.h"
 #include "transport/message_exceptions.h"
 #include "transport/mime_strings.h"
 
@@ -15,9 +16,25 @@ bool IsWordChar(char c) {
   return c != '\0' && std::strchr("!#$%&'*+-/=?_{}|~`", c) != nullptr;
 }
 
+// A Shift_JIS double-byte character at s[i]: its trail byte may look like "@" or a backslash
+// and must not be taken for one.
+bool IsDoubleByteAt(std::string_view s, std::size_t i) {
+  if (i + 1 >= s.size() || !platform::IsSjisLeadByte(static_cast<unsigned char>(s[i]))) {
+    return false;
+  }
+  unsigned char t = static_cast<unsigned char>(s[i + 1]);
+  return (t >= 0x40 && t <= 0x7E) || (t >= 0x80 && t <= 0xFC);
+}
+
 std::string Quoted(std::string_view s) {
   std::string out = "\"";
-  for (char c : s) {
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (IsDoubleByteAt(s, i)) {
+      out.append(s.substr(i, 2));
+      ++i;
+      continue;
+    }
+    char c = s[i];
     if (c == '\\' || c == '"') out += '\\';
     out += c;
   }
@@ -72,6 +89,11 @@ void TIdEMailAddressItem::SetText(std::string_view input) {
   bool at_seen = false;
   for (std::size_t i = 0; i < text.size(); ++i) {
     char c = text[i];
+    if (IsDoubleByteAt(text, i)) {
+      if (comment_depth == 0) pending.append(text.substr(i, 2));
+      ++i;
+      continue;
+    }
     if (comment_depth > 0) {
       if (c == '(') {
         ++comment_depth;

@@ -8,5 +8,8 @@ set(TRANSPORT_MIME_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/quoted_printable.cpp
   ${CMAKE_CURRENT_LIST_DIR}/header_text.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mime_base64.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/mime_reader.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/mime_writer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/eml_view.cpp
 )
 set(TRANSPORT_MIME_TESTS "")
