@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHeaderView>
@@ -51,7 +52,8 @@ TForm1::TForm1(std::filesystem::path app_dir, platform::UiServices& ui,
   BuildLayout();
   BuildMenus();
   BuildToolBar();
-  // The window sees every key before its controls do (Escape is the stop key).
+  // The window sees every key before its controls do (Escape is the stop key), and the
+  // pointer over the body viewer.
   qApp->installEventFilter(this);
   FormCreate();
 }
@@ -212,17 +214,11 @@ void TForm1::BuildLayout() {
   connect(list_->horizontalHeader(), &QHeaderView::sectionClicked, this,
           [this](int section) { ListView1ColumnClick(section); });
   connect(list_, &QTableView::clicked, this, [this] { ListView1Click(); });
-  connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-          [this](const QModelIndex& current) {
-            // Arrow keys move the current row: show it as a click would.
-            if (current.isValid() && QApplication::mouseButtons() == Qt::NoButton) ListView1Click();
-          });
   connect(tree1_, &QTreeWidget::itemClicked, this, [this] { TreeView1Click(); });
   connect(tree2_, &QTreeWidget::itemClicked, this, [this] { TreeView2Click(); });
   connect(attachments_, &QListWidget::itemDoubleClicked, this, [this] { mnuDirectExeClick(); });
   tree1_->accepts_drop = [this](QTreeWidgetItem* item) { return AcceptsDropOn(item); };
   tree1_->on_drop = [this](QTreeWidgetItem* item) { TreeView1DragDrop(item); };
-  body_->viewport()->installEventFilter(this);
 }
 
 void TForm1::BuildMenus() {

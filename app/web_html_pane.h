@@ -6,7 +6,7 @@
 
 #include "app/html_pane.h"
 
-class QWebEngineUrlRequestInfo;
+class QUrl;
 
 namespace app {
 

@@ -1,0 +1,504 @@
+// The main window over temporary stores, driven offscreen with the scripted services.
+#include "app/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QFont>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QTableView>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QTreeWidget>
+#include <sys/stat.h>
+
+#include "app/folder_logic.h"
+#include "app/message_model.h"
+#include "app/qt_text.h"
+#include "app/test_store.h"
+#include "platform/testing/scripted_ui_services.h"
+
+namespace app {
+namespace {
+
+using platform::Answer;
+using platform::testing::ScriptedUiServices;
+using testing::P;
+using testing::Rec;
+using testing::TestStore;
+
+QApplication& App() {
+  static int argc = 1;
+  static char name[] = "main_window_test";
+  static char* argv[] = {name, nullptr};
+  static QApplication app(argc, argv);
+  return app;
+}
+
+std::string U(const QString& s) { return s.toStdString(); }
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override { App(); }
+
+  // Two accounts; "acc" has an inbox with five messages and a subfolder.
+  void WriteStandardStore() {
+    s.WriteLines("Account.ini", {"acc\tpop\tuser\tpw\tsmtp\tme@x\t110\t25\t0",
+                                 "two\tpop2\tu2\tpw\tsmtp\tme2@x\t110\t25\t0"});
+    s.WriteLines("Yubinko.ini", {"acc"});
+    s.WriteLines("受信\\acc\\MsgID.ini",
+                 {Rec("<a@x>", "会議の案内", "1", "2024/03/01_09:00:00", "999"),
+                  Rec("<b@x>", "Re: 見積もり", "2", "2024/03/03_09:00:00", "1000", "1"),
+                  Rec("<c@x>", "お知らせ", "3", "2024/03/02_09:00:00", "20"),
+                  Rec("<d@x>", "NEWS letter", "1", "2024/02/28_09:00:00", "5"),
+                  Rec("<e@x>", "予定表", "4", "2024/02/27_09:00:00", "7")});
+    s.WriteLines("受信\\acc\\AlreadMsgID.ini", {"<a@x>", "<b@x>", "<c@x>", "<d@x>", "<e@x>"});
+    s.Write("受信\\acc\\0a@x9.txt",
+            P("To=me@x\r\nReferences=<r@x>\r\n件名：会議の案内\r\n-------------------\r\n"
+              "詳細は https://secure.example/a にも。\r\n資料: http://example.com/doc?id=1 です\r\n"
+              "<http://angle.example/x>\r\n"));
+    s.Write("受信\\acc\\Attachment\\0a@x9\\資料.pdf", "%PDF");
+    s.Write("受信\\acc\\0b@x9.txt", P("To=me@x\r\n-------------------\r\n<HTML><body>hi</body></html>\r\n"));
+    s.WriteLines("受信\\acc\\仕事\\MsgID.ini", {Rec("<w@x>", "週報", "1")});
+    s.Write("受信\\acc\\Attachment\\0a@x9\\x", "");
+    s.WriteLines("受信\\two\\MsgID.ini", {});
+    s.WriteLines("送信\\Send.ini", {Rec("<s1@x>", "送った", "#", "2024/03/01_100000", "#")});
+    s.Write("送信\\0s1@x9.txt", P("ReplyTo=\r\n-------------------\r\nsent body\r\n"));
+  }
+
+  void Open() { form = std::make_unique<TForm1>(s.path(), ui); }
+
+  QTreeWidget* Tree() { return form->findChild<QTreeWidget*>("TreeView1"); }
+  QTableView* List() { return form->findChild<QTableView*>("ListView1"); }
+  QTextEdit* Body() { return form->findChild<QTextEdit*>("memBody"); }
+  QTreeWidgetItem* Node(std::vector<std::string> names) { return form->FindNode(names); }
+  std::vector<std::string> Subjects() {
+    std::vector<std::string> out;
+    for (const Row& r : form->model().rows()) out.push_back(platform::Cp932ToUtf8(r.col[0]));
+    return out;
+  }
+  int RowOf(const char* key) {
+    const auto& rows = form->model().rows();
+    for (size_t i = 0; i < rows.size(); ++i) {
+      if (rows[i].key() == key) return static_cast<int>(i);
+    }
+    return -1;
+  }
+  void Select(std::vector<const char*> keys) {
+    List()->clearSelection();
+    for (const char* k : keys) {
+      List()->selectionModel()->select(form->model().index(RowOf(k), 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    List()->selectionModel()->setCurrentIndex(form->model().index(RowOf(keys.front()), 0),
+                                              QItemSelectionModel::NoUpdate);
+  }
+  void ClickNode(QTreeWidgetItem* node) {
+    Tree()->setCurrentItem(node);
+    form->TreeView1Click();
+  }
+
+  TestStore s;
+  ScriptedUiServices ui;
+  std::unique_ptr<TForm1> form;
+};
+
+TEST_F(MainWindowTest, StartWithoutAccountsShowsTheMessageOnceAndAnEmptyList) {
+  s.WriteLines("受信\\old\\MsgID.ini", {Rec("<1>", "x", "1")});
+  Open();
+  EXPECT_EQ(ui.Texts("info"),
+            std::vector<std::string>{P("アカウントが設定されていません。\r\n\r\n"
+                                       "メニューバーの「設定」－「アカウント」で設定してください。")});
+  EXPECT_EQ(form->windowTitle(), "Yubinko");
+  ASSERT_EQ(Tree()->topLevelItemCount(), 1);
+  EXPECT_EQ(U(Tree()->topLevelItem(0)->text(0)), "受信");
+  EXPECT_EQ(U(Tree()->topLevelItem(0)->child(0)->text(0)), "old\t(1)");
+  EXPECT_EQ(form->model().rowCount(), 0);
+  EXPECT_EQ(U(form->ModeText()), "通常");
+  EXPECT_EQ(U(form->findChild<QTreeWidget*>("TreeView2")->topLevelItem(0)->text(0)), "送信");
+  form.reset();
+  EXPECT_FALSE(s.Exists("Account.ini"));  // nothing to write
+}
+
+TEST_F(MainWindowTest, StartListsTheSettingsAccountNewestFirstAndShutdownWritesBack) {
+  WriteStandardStore();
+  Open();
+  EXPECT_TRUE(ui.shown.empty());
+  EXPECT_EQ(U(form->findChild<QLabel*>("LblAccount")->text()), "ｱｶｳﾝﾄ:acc");
+  EXPECT_EQ(U(Tree()->currentItem()->text(0)), "acc\t(2)");
+  EXPECT_EQ(Subjects(), (std::vector<std::string>{"Re: 見積もり", "お知らせ", "会議の案内",
+                                                  "NEWS letter", "予定表"}));
+  EXPECT_EQ(U(form->StatusText(0)), "5件");
+  // The account node shows its count; the subfolder its own; Attachment is no node.
+  QTreeWidgetItem* acc = Node({"acc"});
+  ASSERT_EQ(acc->childCount(), 1);
+  EXPECT_EQ(U(acc->child(0)->text(0)), "仕事\t(1)");
+  for (int c = 4; c < 7; ++c) EXPECT_TRUE(List()->isColumnHidden(c));
+  EXPECT_EQ(List()->columnWidth(0), 300);
+  EXPECT_EQ(form->size(), QSize(602, 580));
+  form.reset();
+  struct stat st {};
+  ASSERT_EQ(::stat(s.fs().Native("Account.ini").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  EXPECT_EQ(s.Lines("Yubinko.ini"), std::vector<std::string>{"acc"});
+}
+
+TEST_F(MainWindowTest, UnknownOrDifferentlyCasedSettingsNameSelectsTheFirstAccount) {
+  WriteStandardStore();
+  s.WriteLines("Yubinko.ini", {"TWO"});
+  Open();
+  EXPECT_EQ(form->state().AccountPosition, 1);
+  EXPECT_EQ(U(form->findChild<QLabel*>("LblAccount")->text()), "ｱｶｳﾝﾄ:acc");
+  form.reset();
+  EXPECT_EQ(s.Lines("Yubinko.ini"), std::vector<std::string>{"TWO"});  // name kept as read
+}
+
+TEST_F(MainWindowTest, FolderClicksListFoldersAndReloadKeysOnAccountChange) {
+  WriteStandardStore();
+  s.WriteLines("受信\\two\\AlreadMsgID.ini", {"<t@x>"});
+  Open();
+  ClickNode(Node({"acc", P("仕事")}));
+  EXPECT_EQ(Subjects(), std::vector<std::string>{"週報"});
+  EXPECT_EQ(form->state().current_folder, P("受信\\acc\\仕事\\"));
+  EXPECT_EQ(form->state().received_keys.size(), 5);  // same account: list kept
+  ClickNode(Node({"two"}));
+  EXPECT_EQ(form->model().rowCount(), 0);
+  EXPECT_EQ(form->state().received_keys.lines(), std::vector<std::string>{"<t@x>"});
+  ClickNode(Tree()->topLevelItem(0));
+  EXPECT_EQ(form->model().rowCount(), 0);
+  EXPECT_TRUE(form->StatusText(0).isEmpty());
+  // The sent tree lists the sent index.
+  auto* sent = form->findChild<QTreeWidget*>("TreeView2");
+  sent->setCurrentItem(sent->topLevelItem(0));
+  form->TreeView2Click();
+  EXPECT_EQ(Subjects(), std::vector<std::string>{"送った"});
+  EXPECT_TRUE(form->state().sent_view);
+}
+
+TEST_F(MainWindowTest, HeaderClicksAndSortChoicesOrderTheList) {
+  WriteStandardStore();
+  Open();
+  form->ListView1ColumnClick(3);  // size as text, ascending
+  std::vector<std::string> sizes;
+  for (const Row& r : form->model().rows()) sizes.push_back(r.col[3]);
+  EXPECT_EQ(sizes, (std::vector<std::string>{"1000", "20", "5", "7", "999"}));
+  form->ListView1ColumnClick(3);
+  EXPECT_EQ(form->state().sort_state, -4);
+  form->ListView1ColumnClick(2);
+  EXPECT_EQ(Subjects().front(), "予定表");  // date ascending: oldest first
+
+  form->action("mnuSortUnread")->trigger();
+  EXPECT_EQ(form->model().rows()[0].state(), "1");
+  EXPECT_EQ(form->model().rows()[1].state(), "1");
+  EXPECT_TRUE(form->action("mnuSortUnread")->isChecked());
+  EXPECT_FALSE(form->action("mnuSortNew")->isChecked());
+  form->action("mnuSortAttach")->trigger();
+  EXPECT_EQ(Subjects().front(), "Re: 見積もり");  // the one with attachments
+  form->action("mnuSortNew")->trigger();
+  EXPECT_EQ(Subjects().front(), "Re: 見積もり");  // newest first again
+  EXPECT_EQ(form->state().sort_state, -3);
+
+  // A real click on the header of the subject column sorts by subject ascending.
+  QHeaderView* header = List()->horizontalHeader();
+  form->show();
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                    QPoint(header->sectionViewportPosition(0) + 5, header->height() / 2));
+  EXPECT_EQ(form->state().sort_state, 1);
+}
+
+TEST_F(MainWindowTest, RowsAreBoldWhenUnreadAndColouredByState) {
+  WriteStandardStore();
+  Open();
+  const MessageModel& m = form->model();
+  auto font = m.data(m.index(RowOf("<a@x>"), 0), Qt::FontRole);
+  ASSERT_TRUE(font.isValid());
+  EXPECT_TRUE(font.value<QFont>().bold());
+  auto red = m.data(m.index(RowOf("<c@x>"), 1), Qt::ForegroundRole).value<QBrush>().color();
+  EXPECT_EQ(red, QColor(255, 0, 0));
+  auto blue = m.data(m.index(RowOf("<e@x>"), 0), Qt::ForegroundRole).value<QBrush>().color();
+  EXPECT_EQ(blue, QColor(0, 0, 255));
+  EXPECT_FALSE(m.data(m.index(RowOf("<c@x>"), 0), Qt::FontRole).isValid());
+  EXPECT_FALSE(m.data(m.index(RowOf("<b@x>"), 0), Qt::DecorationRole).isNull());
+}
+
+TEST_F(MainWindowTest, ShowingAMessageMarksItReadUnderlinesLinksAndListsAttachments) {
+  WriteStandardStore();
+  Open();
+  Select({"<a@x>"});
+  form->ListView1Click();
+  const QString text = Body()->toPlainText();
+  ASSERT_TRUE(text.contains(QU("会議の案内")));
+  EXPECT_EQ(U(Tree()->currentItem()->text(0)), "acc\t(1)");
+  EXPECT_EQ(form->model().rows()[static_cast<size_t>(RowOf("<a@x>"))].state(), "2");
+  auto attachments = form->findChild<QListWidget*>("ListBox1");
+  ASSERT_EQ(attachments->count(), 2);
+
+  auto format_at = [&](const QString& needle) {
+    QTextCursor c(Body()->document());
+    c.setPosition(static_cast<int>(text.indexOf(needle)) + 1);
+    return c.charFormat();
+  };
+  // The https link comes before an http one, so only the http line is marked, to its end.
+  EXPECT_FALSE(format_at(QStringLiteral("https://")).fontUnderline());
+  EXPECT_TRUE(format_at(QStringLiteral("http://example.com")).fontUnderline());
+  EXPECT_EQ(format_at(QStringLiteral("http://example.com")).foreground().color(),
+            QColor(0, 128, 0));
+  EXPECT_TRUE(format_at(QU("です")).fontUnderline());
+  EXPECT_TRUE(format_at(QStringLiteral("http://angle")).fontUnderline());
+
+  // Showing it again changes nothing.
+  form->ListView1Click();
+  EXPECT_EQ(U(Tree()->currentItem()->text(0)), "acc\t(1)");
+  EXPECT_EQ(UnreadCount(s.Lines("受信\\acc\\MsgID.ini")), 1);
+}
+
+TEST_F(MainWindowTest, MouseAndKeysDriveTheRealWidgets) {
+  WriteStandardStore();
+  Open();
+  form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  // Click the row of the unread meeting notice.
+  const int row = RowOf("<a@x>");
+  QRect rect = List()->visualRect(form->model().index(row, 0));
+  QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, rect.center());
+  ASSERT_TRUE(Body()->toPlainText().contains(QU("会議の案内")));
+
+  // The pointer over the bracketed link shows the hand; a press opens the link.
+  const QString text = Body()->toPlainText();
+  QTextCursor c(Body()->document());
+  c.setPosition(static_cast<int>(text.indexOf(QStringLiteral("angle"))) + 2);
+  QPoint over_link = Body()->cursorRect(c).center();
+  QTest::mouseMove(Body()->viewport(), over_link);
+  EXPECT_EQ(U(form->LinkUnderPointer()), "http://angle.example/x");
+  EXPECT_EQ(Body()->viewport()->cursor().shape(), Qt::PointingHandCursor);
+  QTest::mousePress(Body()->viewport(), Qt::LeftButton, {}, over_link);
+  QTest::mouseRelease(Body()->viewport(), Qt::LeftButton, {}, over_link);
+  EXPECT_EQ(ui.opened, std::vector<std::string>{"http://angle.example/x"});
+  c.setPosition(static_cast<int>(text.indexOf(QStringLiteral("To="))) + 1);
+  QTest::mouseMove(Body()->viewport(), Body()->cursorRect(c).center());
+  EXPECT_TRUE(form->LinkUnderPointer().isEmpty());
+  EXPECT_NE(Body()->viewport()->cursor().shape(), Qt::PointingHandCursor);
+
+  // Escape stops: mode back to normal, list refilled from the folder index, panel cleared.
+  form->state().extraction_view = true;
+  form->SetMode(platform::Sjis("抽出"), 255, 255, 0);
+  form->SetStatusText(1, QStringLiteral("x"));
+  QTest::keyClick(List(), Qt::Key_Escape);
+  EXPECT_EQ(U(form->ModeText()), "通常");
+  EXPECT_FALSE(form->state().extraction_view);
+  EXPECT_TRUE(form->StatusText(1).isEmpty());
+  EXPECT_EQ(form->model().rowCount(), 5);
+}
+
+TEST_F(MainWindowTest, UnreadAndColourMarks) {
+  WriteStandardStore();
+  Open();
+  Select({"<b@x>", "<c@x>"});
+  form->mnuToMidokuClick();
+  EXPECT_EQ(U(Tree()->currentItem()->text(0)), "acc\t(3)");  // only the read one turned
+  EXPECT_EQ(form->model().rows()[static_cast<size_t>(RowOf("<c@x>"))].state(), "3");
+  Select({"<d@x>", "<b@x>"});
+  form->action("mnuColorGreen")->trigger();
+  EXPECT_EQ(form->model().rows()[static_cast<size_t>(RowOf("<d@x>"))].state(), "5");
+  EXPECT_EQ(form->model().rows()[static_cast<size_t>(RowOf("<b@x>"))].state(), "1");
+}
+
+TEST_F(MainWindowTest, LocalDeleteAsksOnceForReceivedMailAndNeverForSentMail) {
+  WriteStandardStore();
+  Open();
+  Select({"<a@x>", "<c@x>"});
+  ui.answers = {Answer::kNo};
+  form->mnuLocalMailDelClick();
+  EXPECT_EQ(form->model().rowCount(), 5);
+  ui.answers = {Answer::kYes};
+  Select({"<a@x>", "<c@x>"});
+  form->mnuLocalMailDelClick();
+  EXPECT_EQ(ui.Texts("warning").size(), 2u);
+  EXPECT_EQ(ui.Texts("warning")[1],
+            P("選択中のメールをパソコン内から削除します。\r\n\r\n　　　よろしいですか？"));
+  EXPECT_EQ(form->model().rowCount(), 3);
+  EXPECT_EQ(U(form->StatusText(0)), "3件");
+  EXPECT_FALSE(s.Exists("受信\\acc\\0a@x9.txt"));
+  EXPECT_EQ(s.Lines("受信\\acc\\AlreadMsgID.ini").size(), 3u);
+  EXPECT_EQ(U(Tree()->currentItem()->text(0)), "acc\t(1)");
+
+  // Sent mail: no question. The selected tree node is still the account (depth 1).
+  auto* sent = form->findChild<QTreeWidget*>("TreeView2");
+  sent->setCurrentItem(sent->topLevelItem(0));
+  form->TreeView2Click();
+  Select({"<s1@x>"});
+  form->mnuLocalMailDelClick();
+  EXPECT_EQ(ui.Texts("warning").size(), 2u);
+  EXPECT_FALSE(s.Exists("送信\\0s1@x9.txt"));
+  EXPECT_TRUE(s.Lines("送信\\Send.ini").empty());
+}
+
+TEST_F(MainWindowTest, LocalDeleteThreeLevelsDeepDoesNothing) {
+  WriteStandardStore();
+  s.WriteLines("受信\\acc\\仕事\\深い\\MsgID.ini", {Rec("<deep@x>", "深", "1")});
+  Open();
+  ClickNode(Node({"acc", P("仕事"), P("深い")}));
+  Select({"<deep@x>"});
+  form->mnuLocalMailDelClick();
+  EXPECT_TRUE(ui.shown.empty());
+  EXPECT_EQ(form->model().rowCount(), 1);
+}
+
+TEST_F(MainWindowTest, DropAcrossAccountsMovesKeysAndRefusesRootAndListedFolder) {
+  WriteStandardStore();
+  Open();
+  EXPECT_FALSE(form->AcceptsDropOn(Tree()->topLevelItem(0)));
+  EXPECT_FALSE(form->AcceptsDropOn(Node({"acc"})));
+  Select({"<a@x>", "<d@x>"});
+  form->TreeView1DragDrop(Node({"two"}));
+  EXPECT_EQ(form->model().rowCount(), 3);
+  EXPECT_EQ(U(form->StatusText(0)), "3件");
+  EXPECT_EQ(U(Node({"two"})->text(0)), "two\t(2)");
+  EXPECT_EQ(U(Node({"acc"})->text(0)), "acc");
+  EXPECT_EQ(s.Lines("受信\\two\\AlreadMsgID.ini"), (std::vector<std::string>{"<a@x>", "<d@x>"}));
+  EXPECT_EQ(s.Lines("受信\\acc\\AlreadMsgID.ini").size(), 3u);
+  EXPECT_TRUE(s.Exists("受信\\two\\0a@x9.txt"));
+  EXPECT_TRUE(s.Exists("受信\\two\\Attachment\\0a@x9\\資料.pdf"));
+  EXPECT_TRUE(ui.shown.empty());  // no question
+}
+
+TEST_F(MainWindowTest, FolderCommandsAskAndKeepTheTreeTrue) {
+  WriteStandardStore();
+  Open();
+  ClickNode(Tree()->topLevelItem(0));
+  form->N23Click();  // refused on the root: no question
+  EXPECT_TRUE(ui.shown.empty());
+
+  ClickNode(Node({"two"}));
+  ui.inputs = {P("新規")};
+  form->N23Click();
+  EXPECT_EQ(ui.Texts("input"), std::vector<std::string>{P("フォルダ追加|新しいフォルダ名を入力してください。")});
+  EXPECT_TRUE(s.DirExists("受信\\two\\新規\\"));
+  ASSERT_NE(Node({"two", P("新規")}), nullptr);
+
+  ClickNode(Node({"two", P("新規")}));
+  ui.answers = {Answer::kYes};
+  form->N21Click();
+  EXPECT_EQ(ui.Texts("warning").back(), P("選択中のフォルダを削除します。\r\n\r\n　　　よろしいですか？"));
+  EXPECT_FALSE(s.DirExists("受信\\two\\新規\\"));
+  EXPECT_EQ(Node({"two", P("新規")}), nullptr);
+
+  ClickNode(Node({"acc"}));
+  ui.answers = {Answer::kYes};
+  form->N46Click();
+  EXPECT_EQ(ui.Texts("warning").back(),
+            P("選択中のフォルダ内の全メールを削除します。\r\n\r\n　　　よろしいですか？"));
+  EXPECT_EQ(form->model().rowCount(), 0);
+  EXPECT_EQ(U(Node({"acc"})->text(0)), "acc");
+  EXPECT_EQ(Node({"acc"})->childCount(), 0);  // the subfolder went with the directory
+  EXPECT_TRUE(form->state().received_keys.empty());
+}
+
+TEST_F(MainWindowTest, SubjectSearchAndSearchNextWording) {
+  WriteStandardStore();
+  Open();
+  ui.inputs = {"news"};
+  form->mnuSearchrClick();
+  EXPECT_EQ(ui.Texts("input"), std::vector<std::string>{P("メール検索|件名を入力してください")});
+  std::vector<int> sel = form->SelectedRows();
+  ASSERT_EQ(sel.size(), 1u);
+  EXPECT_EQ(form->model().rows()[static_cast<size_t>(sel[0])].key(), "<d@x>");
+  // Next: nothing after it; the question; Yes starts over and finds it again.
+  ui.answers = {Answer::kYes};
+  form->mnuSearchNextClick();
+  EXPECT_EQ(ui.Texts("warning"),
+            std::vector<std::string>{P("最後まで検索しましたが、見つかりません。\r\n\r\n  ..最初から検索しますか？")});
+  sel = form->SelectedRows();
+  ASSERT_EQ(sel.size(), 1u);
+  EXPECT_EQ(form->model().rows()[static_cast<size_t>(sel[0])].key(), "<d@x>");
+
+  ui.inputs = {P("ない")};
+  ui.answers = {Answer::kCancel};
+  form->mnuSearchrClick();
+  EXPECT_EQ(ui.Texts("warning").size(), 2u);
+}
+
+TEST_F(MainWindowTest, ExtractionAndRelatedViewSetModesAndLists) {
+  WriteStandardStore();
+  Open();
+  ui.inputs = {"2024/03"};
+  form->mnuFilterClick();
+  EXPECT_EQ(form->model().rowCount(), 3);
+  EXPECT_EQ(U(form->ModeText()), "抽出");
+  EXPECT_EQ(U(form->StatusText(1)), "抽出中です。");
+  EXPECT_TRUE(form->state().extraction_view);
+  EXPECT_EQ(U(Tree()->currentItem()->text(0)), "acc\t(2)");  // the folder count stands
+
+  form->N34Click();
+  EXPECT_EQ(U(form->ModeText()), "関連");
+  EXPECT_EQ(Subjects(), std::vector<std::string>{"会議の案内"});
+  EXPECT_EQ(ui.Texts("info").back(), P("完了"));
+  EXPECT_EQ(s.Lines("受信\\acc\\Ref.txt").size(), 1u);
+  ClickNode(Node({"acc"}));
+  EXPECT_EQ(U(form->ModeText()), "通常");
+}
+
+TEST_F(MainWindowTest, BodySearchPrintAndSave) {
+  WriteStandardStore();
+  Open();
+  form->mnuBodySearchClick();
+  EXPECT_EQ(ui.Texts("info").back(), P("メール本文が表示されていません"));
+  Select({"<a@x>"});
+  form->ListView1Click();
+  // The caret elsewhere does not matter without a selection: the find starts at the top.
+  QTextCursor end(Body()->document());
+  end.movePosition(QTextCursor::End);
+  Body()->setTextCursor(end);
+  form->mnuBodySearchClick();
+  ASSERT_TRUE(ui.on_find);
+  platform::FindRequest req;
+  req.text = "http";
+  ui.on_find(req);
+  EXPECT_EQ(U(Body()->textCursor().selectedText()), "http");
+  const int first = Body()->textCursor().selectionStart();
+  ui.on_find(req);
+  EXPECT_GT(Body()->textCursor().selectionStart(), first);
+  req.text = "nothing-like-this";
+  ui.answers = {Answer::kCancel};
+  ui.on_find(req);
+  EXPECT_EQ(ui.Texts("confirm"),
+            std::vector<std::string>{P("検索文字は見つかりません。\r\n最初から検索しますか？")});
+
+  ui.print_succeeds = false;
+  form->mnuPrintClick();
+  ASSERT_EQ(ui.printed.size(), 1u);
+  EXPECT_EQ(ui.printed[0][0], "To=me@x");
+  EXPECT_EQ(ui.Texts("error"), std::vector<std::string>{P("印刷エラー")});
+  EXPECT_EQ(ui.Texts("info").back(), P("終了しました"));
+
+  const std::string out = (s.path() / "saved.txt").string();
+  ui.save_results = {out};
+  form->N10Click();
+  auto saved = platform::ReadWholeFile(out);
+  ASSERT_TRUE(saved);
+  EXPECT_EQ(saved->substr(0, 9), "To=me@x\r\n");
+  EXPECT_NE(saved->find(P("会議の案内")), std::string::npos);  // Shift_JIS on disk
+}
+
+TEST_F(MainWindowTest, HtmlViewWritesTheScratchPage) {
+  WriteStandardStore();
+  Open();
+  Select({"<b@x>"});
+  form->ListView1Click();
+  form->HTML1Click();
+  auto page = s.fs().ReadFile("test.htm");
+  ASSERT_TRUE(page);
+  EXPECT_EQ(*page, "<HTML><body>hi</body></html>\r\n");
+  form->N15Click();
+  ASSERT_EQ(ui.opened.size(), 1u);
+  EXPECT_EQ(ui.opened[0], (s.path() / "Yubinko.chm").string());
+  form->N32Click();
+  EXPECT_EQ(ui.Texts("info").back(), "Yubinko Ver1.1");
+}
+
+}  // namespace
+}  // namespace app
