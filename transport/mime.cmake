@@ -12,4 +12,6 @@ set(TRANSPORT_MIME_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/mime_writer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/eml_view.cpp
 )
-set(TRANSPORT_MIME_TESTS "")
+set(TRANSPORT_MIME_TESTS
+  ${CMAKE_CURRENT_LIST_DIR}/mime_reader_test.cpp
+)

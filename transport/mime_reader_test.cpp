@@ -1,0 +1,356 @@
+// The MIME reader over whole input and over a connection that delivers a few bytes at a time.
+#include "transport/mime_reader.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "platform/clock.h"
+#include "platform/tempfiles.h"
+#include "transport/byte_channel.h"
+#include "transport/message_exceptions.h"
+#include "transport/tcp_connection.h"
+
+namespace transport {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Crlf(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
+}
+
+std::string FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+// Feeds a message as POP3 delivers it (ending in a "." line) either from memory or through a
+// connection over a channel handing out `chunk` bytes per receive.
+struct Feed {
+  const char* name;
+  std::size_t chunk;  // 0: the memory line source
+};
+
+class MimeReaderTest : public ::testing::TestWithParam<Feed> {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("mime_reader_test_" + std::to_string(::getpid()));
+    fs::create_directories(dir_);
+    platform::SetTempDirectoryForTesting(dir_);
+  }
+  void TearDown() override {
+    platform::SetTempDirectoryForTesting({});
+    fs::remove_all(dir_);
+  }
+
+  // Reads `wire` (CR LF lines, without the final ".") into msg_.
+  void Read(const std::string& wire) {
+    std::string data = wire + ".\r\n";
+    if (GetParam().chunk == 0) {
+      MemoryLineSource source(data, false);
+      if (ReadHeader(msg_, source) != ".") ReadBody(msg_, source);
+    } else {
+      TIdTCPConnection conn;
+      conn.OpenOnChannel(std::make_unique<MemoryChannel>(data, GetParam().chunk));
+      if (ReadHeader(msg_, conn) != ".") ReadBody(msg_, conn);
+    }
+  }
+
+  std::size_t TempFileCount() const {
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), {}));
+  }
+
+  fs::path dir_;
+  TIdMessage msg_;
+};
+
+const TIdText& TextAt(const TIdMessage& m, std::size_t i) {
+  EXPECT_EQ(m.Parts[i].Kind(), TIdPartKind::kText);
+  return static_cast<const TIdText&>(m.Parts[i]);
+}
+const TIdAttachment& AttachmentAt(const TIdMessage& m, std::size_t i) {
+  EXPECT_EQ(m.Parts[i].Kind(), TIdPartKind::kAttachment);
+  return static_cast<const TIdAttachment&>(m.Parts[i]);
+}
+
+TEST_P(MimeReaderTest, MultipartKeepsPreambleAndEpilogueInBodyAndDecodesParts) {
+  Read(Crlf(
+      "From: a@example.com\n"
+      "Subject: parts\n"
+      "Content-Type: multipart/mixed;\n"
+      "\tboundary=\"XX\"\n"
+      "\n"
+      "preamble line\n"
+      "--XX\n"
+      "Content-Type: text/plain; charset=iso-8859-1\n"
+      "Content-Transfer-Encoding: quoted-printable\n"
+      "\n"
+      "caf=E9 au =\n"
+      "lait  \n"
+      "..two dots\n"
+      "--XX\n"
+      "Content-Type: application/octet-stream; name=\"data.bin\"\n"
+      "Content-Transfer-Encoding: base64\n"
+      "Content-Disposition: attachment; filename=\"data.bin\"\n"
+      "\n"
+      "AAEC/w==\n"
+      "QUJD\n"
+      "--XX--\n"
+      "epilogue line\n"));
+  EXPECT_EQ(msg_.Body, (std::vector<std::string>{"preamble line", "epilogue line"}));
+  ASSERT_EQ(msg_.Parts.Count(), 2u);
+  const TIdText& text = TextAt(msg_, 0);
+  // Quoted-printable lines are decoded, not dot-unstuffed; the soft break joins two lines.
+  EXPECT_EQ(text.Body, (std::vector<std::string>{"caf\xE9 au lait", "..two dots"}));
+  EXPECT_EQ(text.ContentType(), "text/plain; charset=iso-8859-1");
+  const TIdAttachment& att = AttachmentAt(msg_, 1);
+  EXPECT_EQ(att.FileName, "data.bin");
+  EXPECT_EQ(FileBytes(att.StoredPath), std::string("\x00\x01\x02\xff" "ABC", 7));
+  struct stat st {};
+  ASSERT_EQ(::stat(att.StoredPath.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  EXPECT_EQ(fs::path(att.StoredPath).parent_path(), dir_);
+  EXPECT_TRUE(msg_.MIMEBoundary.empty());
+}
+
+TEST_P(MimeReaderTest, NestedMultipartYieldsContainerTextAndInnerParts) {
+  Read(Crlf(
+      "Content-Type: multipart/mixed; boundary=outer\n"
+      "\n"
+      "--outer\n"
+      "Content-Type: multipart/alternative; boundary=\"inner\"\n"
+      "\n"
+      "--inner\n"
+      "Content-Type: text/plain\n"
+      "\n"
+      "plain text\n"
+      ".leading dot\n"
+      "--inner\n"
+      "Content-Type: text/html\n"
+      "\n"
+      "<p>html</p>\n"
+      "--inner--\n"
+      "--outer\n"
+      "Content-Type: image/png; name=\"x.png\"\n"
+      "Content-Disposition: inline; filename=\"pic.png\"\n"
+      "Content-Transfer-Encoding: base64\n"
+      "\n"
+      "iVBO\n"
+      "--outer--\n"));
+  // The multipart/alternative container is read as a text part holding its (empty) preamble.
+  ASSERT_EQ(msg_.Parts.Count(), 4u);
+  EXPECT_TRUE(TextAt(msg_, 0).Body.empty());
+  EXPECT_EQ(TextAt(msg_, 1).Body, (std::vector<std::string>{"plain text", "leading dot"}));
+  EXPECT_EQ(TextAt(msg_, 2).Body, (std::vector<std::string>{"<p>html</p>"}));
+  EXPECT_EQ(AttachmentAt(msg_, 3).FileName, "pic.png");
+  EXPECT_EQ(FileBytes(AttachmentAt(msg_, 3).StoredPath), "\x89PN");
+  EXPECT_TRUE(msg_.Body.empty());
+}
+
+TEST_P(MimeReaderTest, SingleEncodedBodyStaysEncodedWithoutParts) {
+  Read(Crlf(
+      "Content-Type: text/plain; charset=utf-8\n"
+      "Content-Transfer-Encoding: base64\n"
+      "\n"
+      "44OG44K544OI\n"
+      "..\n"));
+  EXPECT_EQ(msg_.Parts.Count(), 0u);
+  EXPECT_EQ(msg_.Body, (std::vector<std::string>{"44OG44K544OI", "."}));
+  EXPECT_EQ(msg_.CharSet, "UTF-8");
+}
+
+TEST_P(MimeReaderTest, InlinePartWithNameIsAnAttachmentAndNamelessOneGetsFallback) {
+  Read(Crlf(
+      "Content-Type: multipart/mixed; boundary=b\n"
+      "\n"
+      "--b\n"
+      "Content-Type: text/plain; name=\"=?ISO-2022-JP?B?GyRCJUYlOSVIGyhC?=.txt\"\n"
+      "Content-Disposition: inline\n"
+      "\n"
+      "hello\n"
+      "--b\n"
+      "Content-Type: application/pdf\n"
+      "Content-Disposition: attachment\n"
+      "\n"
+      "raw\n"
+      "--b--\n"));
+  ASSERT_EQ(msg_.Parts.Count(), 2u);
+  EXPECT_EQ(AttachmentAt(msg_, 0).FileName, "\x83\x65\x83\x58\x83\x67.txt");  // テスト.txt
+  EXPECT_EQ(FileBytes(AttachmentAt(msg_, 0).StoredPath), "hello\r\n");
+  EXPECT_EQ(AttachmentAt(msg_, 1).FileName, "attachment2.pdf");
+}
+
+TEST_P(MimeReaderTest, UuencodedBlockBecomesAttachmentAndReadingGoesOn) {
+  // "Cat" uuencoded, then an xxencoded full line.
+  Read(Crlf(
+      "Subject: uu\n"
+      "\n"
+      "before\n"
+      "begin 644 cat.txt\n"
+      "#0V%T\n"
+      "`\n"
+      "end\n"
+      "after\n"));
+  EXPECT_EQ(msg_.Body, (std::vector<std::string>{"before", "after"}));
+  ASSERT_EQ(msg_.Parts.Count(), 1u);
+  EXPECT_EQ(AttachmentAt(msg_, 0).FileName, "cat.txt");
+  EXPECT_EQ(FileBytes(AttachmentAt(msg_, 0).StoredPath), "Cat");
+}
+
+TEST_P(MimeReaderTest, BrokenInputRaisesDocumentedErrorsAndLeavesNoTempFile) {
+  const std::string head = "Content-Type: multipart/mixed; boundary=b\n\n--b\n";
+  EXPECT_THROW(
+      {
+        try {
+          Read(Crlf(head +
+                    "Content-Type: application/x; name=a\n"
+                    "Content-Transfer-Encoding: base64\n\nQUJDR\n--b--\n"));
+        } catch (const EIdException& e) {
+          EXPECT_STREQ(e.what(), "Uneven size in DecodeToStream.");
+          throw;
+        }
+      },
+      EIdException);
+  msg_.Clear();
+  try {
+    Read(Crlf(head + "Content-Type: text/plain\n"));  // the message ends inside the header
+    FAIL() << "no exception";
+  } catch (const EIdException& e) {
+    EXPECT_STREQ(e.what(), "Unknown Message Part Type.");
+  }
+  msg_.Clear();
+  try {
+    Read(Crlf("Subject: x\n\nbegin 644 f\n~~~~\nend\n"));
+    FAIL() << "no exception";
+  } catch (const EIdException& e) {
+    EXPECT_STREQ(e.what(), "Unrecognized UUE encoding scheme.");
+  }
+  EXPECT_EQ(TempFileCount(), 0u);
+}
+
+TEST_P(MimeReaderTest, HeaderFieldsAreParsedAndFromDecodesOnlyIsoWords) {
+  Read(Crlf(
+      "Message-ID: <id@example.jp>\n"
+      "From: =?ISO-2022-JP?B?GyRCJUYlOSVIGyhC?= <taro@example.jp>\n"
+      "To: =?UTF-8?B?44OG44K544OI?= <u@example.com>, b@example.com\n"
+      "Reply-To: \"R\" <r@example.com>\n"
+      "Subject: =?iso-2022-jp?q?=1B$B%F%9%H=1B(B?=\n"
+      "Date: Tue, 01 Dec 2026 10:00:00 +0900\n"
+      "X-Priority: 1\n"
+      "\n"
+      "body\n"));
+  EXPECT_EQ(msg_.MessageId, "<id@example.jp>");
+  EXPECT_EQ(msg_.From.Name, "\x83\x65\x83\x58\x83\x67");
+  EXPECT_EQ(msg_.From.Address, "taro@example.jp");
+  ASSERT_EQ(msg_.Recipients.Count(), 2u);
+  EXPECT_EQ(msg_.Recipients[0].Name, "=?UTF-8?B?44OG44K544OI?=");
+  EXPECT_EQ(msg_.ReplyTo[0].Address, "r@example.com");
+  EXPECT_EQ(msg_.Subject, "\x83\x65\x83\x58\x83\x67");
+  EXPECT_DOUBLE_EQ(msg_.Date, platform::EncodeDateTime(2026, 12, 1, 10, 0, 0));
+  EXPECT_EQ(msg_.Priority, mpHighest);
+  EXPECT_EQ(msg_.Headers.Count(), 7u);
+  EXPECT_EQ(msg_.Headers[3], "Reply-To: \"R\" <r@example.com>");
+}
+
+INSTANTIATE_TEST_SUITE_P(Feeds, MimeReaderTest,
+                         ::testing::Values(Feed{"Whole", 0}, Feed{"OneByte", 1},
+                                           Feed{"ThreeBytes", 3}, Feed{"SevenBytes", 7}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Stored files: end marker, missing final line break, dot rules and clean-up of attachments.
+class LoadFromFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("mime_load_test_" + std::to_string(::getpid()));
+    fs::create_directories(dir_ / "tmp");
+    platform::SetTempDirectoryForTesting(dir_ / "tmp");
+  }
+  void TearDown() override {
+    platform::SetTempDirectoryForTesting({});
+    fs::remove_all(dir_);
+  }
+  std::string Write(const std::string& bytes) {
+    std::string path = (dir_ / "m.eml").string();
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+  }
+  fs::path dir_;
+};
+
+TEST_F(LoadFromFileTest, LastLineWithoutLineBreakStillEndsAndMissingFileRaises) {
+  TIdMessage m;
+  for (const char* ending : {"last", "last\r", "last\n", "last\r\n"}) {
+    m.LoadFromFile(Write(std::string("Subject: s\r\n\r\nfirst\r\n") + ending));
+    EXPECT_EQ(m.Body, (std::vector<std::string>{"first", "last"})) << ending;
+  }
+  m.LoadFromFile(Write("Subject: only header"));
+  EXPECT_EQ(m.Subject, "only header");
+  EXPECT_TRUE(m.Body.empty());
+  try {
+    m.LoadFromFile((dir_ / "missing.eml").string());
+    FAIL();
+  } catch (const EIdMessageCannotLoad& e) {
+    EXPECT_EQ(std::string(e.what()), "Cannot load message from file " + (dir_ / "missing.eml").string());
+  }
+}
+
+TEST_F(LoadFromFileTest, AttachmentFilesGoWithTheMessageOnlyWhenAskedTo) {
+  const std::string eml = Crlf(
+      "Content-Type: multipart/mixed; boundary=b\n\n--b\n"
+      "Content-Disposition: attachment; filename=a.txt\n\nabc\n--b--\n");
+  std::string kept;
+  {
+    TIdMessage m;
+    m.LoadFromFile(Write(eml));
+    kept = static_cast<const TIdAttachment&>(m.Parts[0]).StoredPath;
+    m.Clear();
+    EXPECT_TRUE(fs::exists(kept));
+  }
+  EXPECT_TRUE(fs::exists(kept));
+  fs::remove(kept);
+  TIdMessage m;
+  m.DeleteTempFiles = true;
+  m.LoadFromFile(Write(eml));
+  std::string first = static_cast<const TIdAttachment&>(m.Parts[0]).StoredPath;
+  m.LoadFromFile(Write(eml));  // loading clears the message first
+  EXPECT_FALSE(fs::exists(first));
+  EXPECT_TRUE(m.DeleteTempFiles);
+  // Saving refuses an existing destination and marks the stored file as temporary.
+  auto& att = static_cast<TIdAttachment&>(m.Parts[0]);
+  att.DeleteTempFile = false;
+  std::string dest = (dir_ / "saved.txt").string();
+  EXPECT_TRUE(att.SaveToFile(dest));
+  EXPECT_EQ(FileBytes(dest), "abc\r\n");
+  EXPECT_TRUE(att.DeleteTempFile);
+  EXPECT_THROW(att.SaveToFile(dest), EIdException);
+}
+
+TEST(MemoryLineSourceTest, LineLengthLimitCountsTheCarriageReturn) {
+  std::string ok(16383, 'a');
+  std::string too_long(16384, 'a');
+  MemoryLineSource a(ok + "\r\n", false);
+  EXPECT_EQ(a.ReadLine().size(), 16383u);
+  EXPECT_THROW(a.ReadLine(), EIdConnClosedGracefully);
+  MemoryLineSource b(too_long + "\r\n", false);
+  EXPECT_THROW(b.ReadLine(), EIdReadLnMaxLineLengthExceeded);
+  MemoryLineSource c(too_long + "\n", false);
+  EXPECT_EQ(c.ReadLine().size(), 16384u);
+  MemoryLineSource d("x\r\r\n", false);
+  EXPECT_EQ(d.ReadLine(), "x\r");
+}
+
+}  // namespace
+}  // namespace transport
