@@ -37,9 +37,9 @@ std::string Text(std::mt19937& rng, int n, const std::vector<std::string>& pool)
 
 std::vector<std::string> MakeRecords() {
   std::mt19937 rng(20051201);
-  const auto words = Pool({"お知らせ", "会議", "資料", "見積書", "表計算", "ソフト", "能力",
-                           "確認", "予定", "変更", "【重要】", "Re:", "ご案内", "請求書",
-                           "ニュース", "週報", "出張", "申請", "ｶﾀｶﾅ", "ＡＢＣ"});
+  const auto words = Pool({"お知らせ", "会議", "資料", "見積書",   "表計算", "ソフト", "能力",
+                           "確認",     "予定", "変更", "【重要】", "Re:",    "ご案内", "請求書",
+                           "ニュース", "週報", "出張", "申請",     "ｶﾀｶﾅ",   "ＡＢＣ"});
   const auto names = Pool({"山田 太郎", "鈴木 花子", "佐藤 一郎", "田中 ソフト", "高橋 表子",
                            "伊藤 能子", "ABC Shop", "info"});
   const char* domains[] = {"example.co.jp", "mail.example.ne.jp", "Example.COM", "news.example.jp"};
@@ -47,10 +47,10 @@ std::vector<std::string> MakeRecords() {
   records.reserve(kRecords);
   for (int i = 0; i < kRecords; ++i) {
     char key[96];
-    std::snprintf(key, sizeof key, "<%04d%02d%02d%06u.%08X@%s>", 2000 + static_cast<int>(rng() % 25),
-                  1 + static_cast<int>(rng() % 12), 1 + static_cast<int>(rng() % 28),
-                  static_cast<unsigned>(rng() % 1000000), static_cast<unsigned>(rng()),
-                  domains[rng() % 4]);
+    std::snprintf(key, sizeof key, "<%04d%02d%02d%06u.%08X@%s>",
+                  2000 + static_cast<int>(rng() % 25), 1 + static_cast<int>(rng() % 12),
+                  1 + static_cast<int>(rng() % 28), static_cast<unsigned>(rng() % 1000000),
+                  static_cast<unsigned>(rng()), domains[rng() % 4]);
     char date[32];
     std::snprintf(date, sizeof date, "%04d/%02d/%02d_%02d:%02d:%02d",
                   2000 + static_cast<int>(rng() % 25), 1 + static_cast<int>(rng() % 12),
@@ -58,10 +58,10 @@ std::vector<std::string> MakeRecords() {
                   static_cast<int>(rng() % 60), static_cast<int>(rng() % 60));
     std::string sender = names[rng() % names.size()] + " <user" + std::to_string(rng() % 500) +
                          "@" + domains[rng() % 4] + ">";
-    records.push_back(store::JoinRecord({key, Text(rng, 2 + static_cast<int>(rng() % 4), words),
-                                         sender, date, std::to_string(1000 + rng() % 200000),
-                                         rng() % 5 == 0 ? "1" : "2",
-                                         rng() % 10 == 0 ? "1" : std::to_string(2 + rng() % 6)}));
+    records.push_back(
+        store::JoinRecord({key, Text(rng, 2 + static_cast<int>(rng() % 4), words), sender, date,
+                           std::to_string(1000 + rng() % 200000), rng() % 5 == 0 ? "1" : "2",
+                           rng() % 10 == 0 ? "1" : std::to_string(2 + rng() % 6)}));
   }
   return records;
 }

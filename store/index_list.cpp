@@ -52,8 +52,7 @@ void IndexList::SortAndDropDuplicates() {
   // Stable, so of lines equal ignoring case the first one in the file is kept.
   std::stable_sort(order.begin(), order.end(), [&](const Entry& a, const Entry& b) {
     if (a.head != b.head) return a.head < b.head;
-    return CompareKeyed(prefixes[a.index], lines_[a.index], prefixes[b.index],
-                        lines_[b.index]) < 0;
+    return CompareKeyed(prefixes[a.index], lines_[a.index], prefixes[b.index], lines_[b.index]) < 0;
   });
   std::vector<std::string> lines;
   lines.reserve(n);
@@ -124,7 +123,8 @@ size_t IndexList::Add(std::string_view line) {
   const auto at = static_cast<std::ptrdiff_t>(lo);
   lines_.emplace(lines_.begin() + at, line);
   prefixes_.insert(prefixes_.begin() + at, std::move(prefix));
-  if (field0_valid_) field0_prefixes_.insert(field0_prefixes_.begin() + at, TextKeyPrefix(Field0(line)));
+  if (field0_valid_)
+    field0_prefixes_.insert(field0_prefixes_.begin() + at, TextKeyPrefix(Field0(line)));
   return lo;
 }
 
@@ -177,11 +177,10 @@ int IndexList::Find(std::string_view key) const {
   // the running maxima finds that record.
   EnsureFindCache();
   std::string prefix = TextKeyPrefix(key);
-  auto it = std::lower_bound(running_max_.begin(), running_max_.end(), key,
-                             [&](size_t pos, std::string_view k) {
-                               return CompareKeyed(field0_prefixes_[pos], Field0(lines_[pos]),
-                                                   prefix, k) < 0;
-                             });
+  auto it = std::lower_bound(
+      running_max_.begin(), running_max_.end(), key, [&](size_t pos, std::string_view k) {
+        return CompareKeyed(field0_prefixes_[pos], Field0(lines_[pos]), prefix, k) < 0;
+      });
   if (it == running_max_.end()) return -1;
   return platform::SameIgnoringCase(Field0(lines_[*it]), key) ? static_cast<int>(*it) : -1;
 }

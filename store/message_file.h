@@ -16,10 +16,10 @@ struct ReceivedMessage {
   std::string cc;
   std::string key;
   std::string references;
-  std::string sender;   // as index field 2
-  std::string subject;  // as index field 1
-  std::string date;     // as index field 3
-  std::string size;     // as index field 4
+  std::string sender;              // as index field 2
+  std::string subject;             // as index field 1
+  std::string date;                // as index field 3
+  std::string size;                // as index field 4
   std::vector<std::string> texts;  // the text parts, in order
 };
 
@@ -37,7 +37,7 @@ struct SentMessage {
   std::string bcc;
   std::string to;
   std::string subject;
-  std::string date;  // "yyyy/mm/dd_hhnnss"
+  std::string date;                           // "yyyy/mm/dd_hhnnss"
   std::vector<std::string> attachment_names;  // without directories
   std::string body;
 };

@@ -13,16 +13,26 @@ constexpr double kFirstUsableDate = 1.0;
 
 char MapStemByte(char c) {
   switch (c) {
-    case '<': return '0';
-    case '>': return '9';
-    case '\\': return '8';
-    case '/': return '7';
-    case '|': return '6';
-    case '*': return '5';
-    case ':': return '_';
-    case '"': return '+';
-    case '?': return '-';
-    default: return c;
+    case '<':
+      return '0';
+    case '>':
+      return '9';
+    case '\\':
+      return '8';
+    case '/':
+      return '7';
+    case '|':
+      return '6';
+    case '*':
+      return '5';
+    case ':':
+      return '_';
+    case '"':
+      return '+';
+    case '?':
+      return '-';
+    default:
+      return c;
   }
 }
 

@@ -25,14 +25,22 @@ void DeleteMessageFiles(const platform::FileSystem& fs, std::string_view folder_
   DeleteDirectoryTree(fs, AttachmentDirectory(folder_dir, key));
 }
 
+// The key as the index holds it: the files were named after it, and a key looked up in
+// another letter case would name other files.
+std::string StoredKey(const IndexList& index, std::string_view key) {
+  int pos = index.Find(key);
+  return pos < 0 ? std::string(key) : GetField(index[static_cast<size_t>(pos)], kKeyField);
+}
+
 }  // namespace
 
 bool DiscardReceivedMessage(const platform::FileSystem& fs, std::string_view folder_dir,
                             std::string_view key, IndexList& folder_index,
                             IndexList& received_keys) {
-  DeleteMessageFiles(fs, folder_dir, key);
-  bool found = folder_index.Remove(key);
-  received_keys.Remove(key);
+  std::string stored = StoredKey(folder_index, key);
+  DeleteMessageFiles(fs, folder_dir, stored);
+  bool found = folder_index.Remove(stored);
+  received_keys.Remove(stored);
   return found;
 }
 
@@ -47,9 +55,10 @@ bool RemoveReceivedMessage(const platform::FileSystem& fs, std::string_view fold
 
 bool RemoveSentMessage(const platform::FileSystem& fs, std::string_view key,
                        IndexList& sent_index) {
-  std::string file = MessageFilePath(SentFolder(), key);
+  std::string stored = StoredKey(sent_index, key);
+  std::string file = MessageFilePath(SentFolder(), stored);
   if (fs.FileExists(file)) fs.DeleteFile(file);
-  bool found = sent_index.Remove(key);
+  bool found = sent_index.Remove(stored);
   sent_index.Save(fs, SentIndexPath());
   return found;
 }
@@ -127,8 +136,7 @@ bool DeleteDirectoryTree(const platform::FileSystem& fs, std::string_view dir) {
   return fs.DeleteTree(path);
 }
 
-bool MoveDirectoryTree(const platform::FileSystem& fs, std::string_view from,
-                       std::string_view to) {
+bool MoveDirectoryTree(const platform::FileSystem& fs, std::string_view from, std::string_view to) {
   std::string source = WithoutTrailingSeparator(from);
   if (source.empty() || !fs.DirectoryExists(source)) return false;
   return fs.MoveDirectory(source, WithoutTrailingSeparator(to));

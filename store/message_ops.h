@@ -25,8 +25,7 @@ bool DiscardReceivedMessage(const platform::FileSystem& fs, std::string_view fol
                             IndexList& received_keys);
 
 // Removes a sent message: its file in "送信\" and its record, then saves "送信\Send.ini".
-bool RemoveSentMessage(const platform::FileSystem& fs, std::string_view key,
-                       IndexList& sent_index);
+bool RemoveSentMessage(const platform::FileSystem& fs, std::string_view key, IndexList& sent_index);
 
 // Moves received messages from one folder to another. Construction loads the target
 // folder's index unchanged (writing an empty one when missing) and, when the target
@@ -35,8 +34,8 @@ class MessageMover {
  public:
   // `source_index` is the source folder's loaded index, `source_keys` the source
   // account's received-key list; both stay owned by the caller.
-  MessageMover(const platform::FileSystem& fs, std::string source_folder,
-               IndexList& source_index, IndexList& source_keys, std::string target_folder);
+  MessageMover(const platform::FileSystem& fs, std::string source_folder, IndexList& source_index,
+               IndexList& source_keys, std::string target_folder);
 
   bool CrossesAccounts() const { return crosses_accounts_; }
 
@@ -74,7 +73,6 @@ bool DeleteDirectoryTree(const platform::FileSystem& fs, std::string_view dir);
 
 // Moves a directory, creating missing target parents. False when the source is missing
 // or the move failed (an existing target is never merged or replaced).
-bool MoveDirectoryTree(const platform::FileSystem& fs, std::string_view from,
-                       std::string_view to);
+bool MoveDirectoryTree(const platform::FileSystem& fs, std::string_view from, std::string_view to);
 
 }  // namespace store

@@ -22,8 +22,8 @@ void LoadOrCreateReceivedKeys(const platform::FileSystem& fs, std::string_view a
 }
 
 AccountFolderState PrepareAccountFolder(const platform::FileSystem& fs,
-                                        std::string_view account_name,
-                                        IndexList& received_keys, IndexList& folder_index) {
+                                        std::string_view account_name, IndexList& received_keys,
+                                        IndexList& folder_index) {
   AccountFolderState state;
   state.current_folder = AccountFolder(account_name);
   LoadOrCreateReceivedKeys(fs, state.current_folder, received_keys);

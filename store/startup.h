@@ -15,7 +15,7 @@ namespace store {
 void LoadSentIndex(const platform::FileSystem& fs, IndexList& sent_index);
 
 struct AccountFolderState {
-  std::string current_folder;     // "受信\" + account + "\"
+  std::string current_folder;         // "受信\" + account + "\"
   bool folder_index_existed = false;  // false: an empty MsgID.ini was written
 };
 
@@ -23,8 +23,8 @@ struct AccountFolderState {
 // the account folder and writes the empty list; loads its MsgID.ini into `folder_index`,
 // or writes the empty index.
 AccountFolderState PrepareAccountFolder(const platform::FileSystem& fs,
-                                        std::string_view account_name,
-                                        IndexList& received_keys, IndexList& folder_index);
+                                        std::string_view account_name, IndexList& received_keys,
+                                        IndexList& folder_index);
 
 // Loads the account's received-key list, writing an empty one (and the account folder)
 // when missing. Used whenever a key list is needed for an account directory.

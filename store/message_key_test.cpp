@@ -1,0 +1,68 @@
+#include "store/message_key.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/clock.h"
+#include "platform/codepage.h"
+
+namespace store {
+namespace {
+
+TEST(MessageKeyTest, KeyFromDateOrNow) {
+  double date = platform::EncodeDateTime(2005, 9, 1, 9, 30, 5);
+  EXPECT_EQ(GeneratedKey(date), "<2005/09/01_093005tegamin_TKWorld>");
+  EXPECT_EQ(ReceivedMessageKey("", date), "<2005/09/01_093005tegamin_TKWorld>");
+  EXPECT_EQ(ReceivedMessageKey("<id@host>", date), "<id@host>");
+
+  platform::FixedClock clock(platform::EncodeDateTime(2026, 12, 8, 23, 59, 58), -540);
+  platform::ScopedClock use(clock);
+  EXPECT_EQ(ReceivedMessageKey("", std::nullopt), "<2026/12/08_235958tegamin_TKWorld>");
+  // 1899-12-30 is before the first usable date; 1899-12-31 is usable.
+  EXPECT_EQ(ReceivedMessageKey("", 0.5), "<2026/12/08_235958tegamin_TKWorld>");
+  EXPECT_EQ(ReceivedMessageKey("", 1.0), "<1899/12/31_000000tegamin_TKWorld>");
+}
+
+struct StemCase {
+  const char* name;
+  std::string key;
+  std::string stem;
+};
+
+class FileStemTest : public ::testing::TestWithParam<StemCase> {};
+
+TEST_P(FileStemTest, Maps) { EXPECT_EQ(FileStem(GetParam().key), GetParam().stem); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, FileStemTest,
+    ::testing::Values(StemCase{"generated", "<2005/09/01_093005tegamin_TKWorld>",
+                               "02005709701_093005tegamin_TKWorld9"},
+                      StemCase{"every_mapped_byte", "<a\\b/c|d*e:f\"g?h>", "0a8b7c6d5e_f+g-h9"},
+                      StemCase{"spaces_removed_before_cut",
+                               "<" + std::string(30, 'a') + " " + std::string(30, 'b') + ">",
+                               "0" + std::string(30, 'a') + std::string(19, 'b')},
+                      StemCase{"cut_to_fifty", std::string(60, 'x'), std::string(50, 'x')},
+                      StemCase{"dots_only", "..", "_.."}, StemCase{"single_dot", ".", "_."},
+                      StemCase{"empty", "", "_"}, StemCase{"spaces_only", "   ", "_"},
+                      StemCase{"traversal", "../../x", "..7..7x"},
+                      StemCase{"control_and_nul", std::string("<a\0b\r\n\x7f>", 8), "0a_b___9"},
+                      StemCase{"backslash_escape", "..\\..\\etc", "..8..8etc"}),
+    [](const ::testing::TestParamInfo<StemCase>& info) { return info.param.name; });
+
+TEST(FileStemTest, StemsNeverLeaveTheFolder) {
+  for (std::string key : {"<..>", "..", "../../x", "/", "\\", "<>", ". .", " . ", "a/../.."}) {
+    std::string stem = FileStem(key);
+    EXPECT_EQ(stem.find('/'), std::string::npos) << key;
+    EXPECT_EQ(stem.find('\\'), std::string::npos) << key;
+    EXPECT_NE(stem, ".") << key;
+    EXPECT_NE(stem, "..") << key;
+    EXPECT_FALSE(stem.empty()) << key;
+  }
+}
+
+TEST(FileStemTest, KeysDifferingOnlyInCaseAreOneKey) {
+  EXPECT_TRUE(SameKey("<ABC@x.COM>", "<abc@X.com>"));
+  EXPECT_FALSE(SameKey(platform::Sjis("<あ>"), platform::Sjis("<ア>")));
+}
+
+}  // namespace
+}  // namespace store
