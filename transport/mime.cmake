@@ -14,4 +14,5 @@ set(TRANSPORT_MIME_SOURCES
 )
 set(TRANSPORT_MIME_TESTS
   ${CMAKE_CURRENT_LIST_DIR}/mime_reader_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/mime_writer_test.cpp
 )
