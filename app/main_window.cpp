@@ -227,7 +227,11 @@ void TForm1::BuildMenus() {
 
   QMenu* file = bar->addMenu(QU("ファイル"));
   file->addAction(Unwired("mnuNewMail", "メールの作成"));
+#ifdef YUBINKO_HAVE_EML_VIEW
+  file->addAction(MakeAction("N9", "ファイルを開く", &TForm1::N9Click));
+#else
   file->addAction(Unwired("N9", "ファイルを開く"));
+#endif
   file->addAction(MakeAction("N10", "ファイルを保存する", &TForm1::N10Click));
   file->addAction(MakeAction("mnuPrint", "印刷", &TForm1::mnuPrintClick));
   file->addSeparator();

@@ -97,7 +97,7 @@ class TForm1 : public QMainWindow {
   void mnuFilterClick();
   void N34Click();  // related view
   void mnuPrintClick();
-  // "ファイルを開く" waits for the message reader; its menu item is disabled until then.
+  void N9Click();   // open a message file (needs the transport library)
   void N10Click();  // save the shown text
 
   // Frame commands.

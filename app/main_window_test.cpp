@@ -500,5 +500,32 @@ TEST_F(MainWindowTest, HtmlViewWritesTheScratchPage) {
   EXPECT_EQ(ui.Texts("info").back(), "Yubinko Ver1.1");
 }
 
+#ifdef YUBINKO_HAVE_EML_VIEW
+TEST_F(MainWindowTest, OpeningAMessageFileShowsItsHeaderBlockAndBody) {
+  WriteStandardStore();
+  Open();
+  const std::string eml = (s.path() / "in.eml").string();
+  platform::WriteFileAtomic(eml,
+                            "From: Taro <taro@example.com>\r\nCc: c@example.com\r\n"
+                            "Subject: hello there\r\nDate: Fri, 1 Mar 2024 09:00:00 +0900\r\n"
+                            "\r\nplain body\r\n");
+  ui.open_results = {{eml}};
+  form->N9Click();
+  EXPECT_EQ(ui.Texts("open"), std::vector<std::string>{P("メール(*.eml)|*.eml|すべてのファイル|*.*")});
+  const QStringList lines = Body()->toPlainText().split(QLatin1Char('\n'));
+  ASSERT_GE(lines.size(), 8);
+  EXPECT_EQ(U(lines[0]), "ReplyTo=");  // no Reply-To header
+  EXPECT_EQ(U(lines[1]), "CCList=c@example.com");
+  EXPECT_EQ(U(lines[4]), "件名：hellothere");
+  EXPECT_TRUE(Body()->toPlainText().contains(QStringLiteral("plain body")));
+  EXPECT_EQ(form->model().rowCount(), 5);  // the list is untouched
+
+  ui.open_results = {{(s.path() / "missing.eml").string()}};
+  form->N9Click();
+  EXPECT_EQ(ui.Texts("info").back(), P("EMLファイルの読み込みに失敗しました。"));
+  EXPECT_TRUE(Body()->toPlainText().contains(QStringLiteral("plain body")));
+}
+#endif
+
 }  // namespace
 }  // namespace app
