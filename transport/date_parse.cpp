@@ -135,7 +135,8 @@ std::optional<ParsedDate> ParseDateParts(std::string_view text) {
   parts.hour = hour;
   parts.minute = minute;
   parts.second = second;
-  if (!platform::TryEncodeDateTime(parts, value)) return std::nullopt;
+  // An impossible calendar date still has its zone read: only the date-time becomes 0.
+  if (!platform::TryEncodeDateTime(parts, value)) value = 0;
   return ParsedDate{value, ZoneOffsetMinutes(rest)};
 }
 

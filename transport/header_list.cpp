@@ -66,7 +66,7 @@ void TIdHeaderList::SetValue(std::string_view name, std::string_view value) {
   std::string whole(name);
   whole += ": ";
   whole += value;
-  std::string folded = FoldHeaderLine(whole);
+  std::string folded = FoldHeaderLine(whole, kFoldLength, name.size() + 2);
   std::vector<std::string> pieces;
   std::size_t start = 0;
   while (true) {
@@ -84,7 +84,7 @@ void TIdHeaderList::SetValue(std::string_view name, std::string_view value) {
                 std::make_move_iterator(pieces.end()));
 }
 
-std::string FoldHeaderLine(std::string_view text, std::size_t max_col) {
+std::string FoldHeaderLine(std::string_view text, std::size_t max_col, std::size_t first_break) {
   std::string out;
   out.reserve(text.size() + 8);
   std::size_t line_start = 0;   // where the rest of the current output line starts in `text`
@@ -107,7 +107,7 @@ std::string FoldHeaderLine(std::string_view text, std::size_t max_col) {
       lead = 0;
       break_after = 0;
       continue;
-    } else if (!in_quotes && (c == ' ' || c == '\t' || c == ',')) {
+    } else if (!in_quotes && (c == ' ' || c == '\t' || c == ',') && i >= first_break) {
       break_after = i + 1;
     }
     i += width;

@@ -15,4 +15,7 @@ set(TRANSPORT_MIME_SOURCES
 set(TRANSPORT_MIME_TESTS
   ${CMAKE_CURRENT_LIST_DIR}/mime_reader_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mime_writer_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/header_list_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/email_address_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/date_parse_test.cpp
 )
