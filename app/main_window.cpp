@@ -122,6 +122,9 @@ void TForm1::BuildLayout() {
   tree1_->setStyleSheet(QStringLiteral("QTreeWidget { background-color: rgb(255, 251, 240); }"));
   tree1_->setContextMenuPolicy(Qt::ActionsContextMenu);
   tree1_->setEditTriggers(QAbstractItemView::NoEditTriggers);  // labels name directories
+  // Names with their counts are shown whole; a long one scrolls instead of being cut.
+  tree1_->header()->setStretchLastSection(false);
+  tree1_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
   StyleTreeSelection(tree1_);
   tree2_ = new QTreeWidget(tree_split);
   tree2_->setObjectName(QStringLiteral("TreeView2"));
