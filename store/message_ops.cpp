@@ -105,7 +105,7 @@ bool MessageMover::Move(std::string_view key, bool move_keys) {
   source_index_.Delete(static_cast<size_t>(pos));
   if (move_keys && crosses_accounts_) {
     source_keys_.Remove(stored_key);
-    if (target_keys_.Find(stored_key) < 0) target_keys_.Add(stored_key);
+    target_keys_.Add(stored_key);
   }
   return true;
 }

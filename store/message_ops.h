@@ -64,7 +64,7 @@ class MessageMover {
   std::string target_folder_;
   bool crosses_accounts_;
   IndexList target_index_{IndexList::Order::kAsLoaded};
-  IndexList target_keys_{IndexList::Order::kAsLoaded};
+  IndexList target_keys_;  // sorted: a key already there is not added twice
 };
 
 // Deletes a directory and everything in it, permanently and silently (a trailing "\" is

@@ -2,6 +2,7 @@
 #include "store/paths.h"
 
 #include "platform/codepage.h"
+#include "store/attachment_name.h"
 #include "store/message_key.h"
 
 namespace store {
@@ -84,6 +85,11 @@ std::string MessageFilePath(std::string_view folder_dir, std::string_view key) {
 
 std::string AttachmentDirectory(std::string_view folder_dir, std::string_view key) {
   return std::string(folder_dir) + std::string(kAttachmentDirName) + "\\" + FileStem(key) + "\\";
+}
+
+std::string AttachmentFilePath(std::string_view folder_dir, std::string_view key,
+                               std::string_view decoded_name) {
+  return AttachmentDirectory(folder_dir, key) + CleanAttachmentName(decoded_name);
 }
 
 std::string FolderIndexPath(std::string_view folder_dir) {

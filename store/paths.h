@@ -52,6 +52,11 @@ bool IsFolderName(std::string_view name);
 std::string MessageFilePath(std::string_view folder_dir, std::string_view key);
 std::string AttachmentDirectory(std::string_view folder_dir, std::string_view key);
 
+// The file of an attachment: the message's attachment directory + the cleaned-up name
+// (see CleanAttachmentName), which can never leave that directory.
+std::string AttachmentFilePath(std::string_view folder_dir, std::string_view key,
+                               std::string_view decoded_name);
+
 // folder + "MsgID.ini"; account directory + "AlreadMsgID.ini".
 std::string FolderIndexPath(std::string_view folder_dir);
 std::string ReceivedKeysPath(std::string_view account_dir);

@@ -34,6 +34,8 @@ TEST(PathsTest, MessagePathsFollowTheStem) {
   const std::string folder = Sjis("受信\\能\\");
   EXPECT_EQ(MessageFilePath(folder, "<a b@c>"), folder + "0ab@c9.txt");
   EXPECT_EQ(AttachmentDirectory(folder, "<a:b@c>"), folder + "Attachment\\0a_b@c9\\");
+  EXPECT_EQ(AttachmentFilePath(folder, "<k>", "../a b.txt"), folder + "Attachment\\0k9\\.._ab.txt");
+  EXPECT_EQ(AttachmentFilePath(folder, "<k>", ""), folder + "Attachment\\0k9\\attachment.dat");
   EXPECT_EQ(FolderIndexPath(folder), folder + "MsgID.ini");
   EXPECT_EQ(ReceivedKeysPath(folder), folder + "AlreadMsgID.ini");
   EXPECT_EQ(SentIndexPath(), Sjis("送信\\Send.ini"));
