@@ -18,4 +18,6 @@ set(TRANSPORT_MIME_TESTS
   ${CMAKE_CURRENT_LIST_DIR}/header_list_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/email_address_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/date_parse_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/header_text_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/eml_view_test.cpp
 )

@@ -1,0 +1,105 @@
+// Encoded words: the reader's decoding, the writer's encoding (checked by python3's email
+// package), the writer's Shift_JIS to ISO-2022-JP conversion, and quoted-printable lines.
+#include "transport/header_text.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/codepage.h"
+#include "transport/quoted_printable.h"
+
+namespace transport {
+namespace {
+
+struct Row {
+  const char* input;
+  const char* expected;
+};
+
+TEST(DecodeHeaderTextTest, DecodesIsoAndWindowsWordsOnly) {
+  const std::string test = platform::Sjis("テスト");
+  const std::string rows[][2] = {
+      {"=?ISO-2022-JP?B?GyRCJUYlOSVIGyhC?=", test},
+      {"=?iso-2022-jp?b?GyRCJUYlOSVIGyhC?= =?ISO-2022-JP?B?GyRCJUYlOSVIGyhC?=", test + " " + test},
+      {"Re: =?ISO-2022-JP?Q?=1B$B%F%9%H=1B(B?= x", "Re: " + test + " x"},
+      {"=?ISO-8859-1?Q?caf=E9_au_lait?=", "caf\xE9 au lait"},
+      {"=?windows-1252?B?Y2Fm6Q==?=", "caf\xE9"},
+      {"=?UTF-8?B?44OG44K544OI?=", "=?UTF-8?B?44OG44K544OI?="},
+      {"=?ISO-8859-1?Q?bad=ZZescape?=", "bad=ZZescape"},
+      {"=?ISO-8859-1?B?QQ==?=", "A"},
+      {"plain text ?= here", "plain text ?= here"},
+      {"=?ISO-2022-JP?B?unterminated", "=?ISO-2022-JP?B?unterminated"},
+      {std::string("zero\0byte", 9), "zerobyte"},
+  };
+  for (const auto& r : rows) EXPECT_EQ(DecodeHeaderText(r[0]), r[1]) << r[0];
+}
+
+TEST(SjisToIso2022JpTest, MatchesPythonsEncoderAfterWideningHalfWidthKana) {
+  // Half-width kana become their full-width forms (NFKC composes the voiced marks).
+  const std::string utf8 = "ｶﾞｷﾞﾊﾟﾋﾟｳﾞｱｲｳ｡｢｣､･ｰ漢字とかな混じり";
+  std::string jis = SjisToIso2022Jp("abc " + platform::Sjis(utf8) + " xyz");
+  auto dir = std::filesystem::temp_directory_path() / ("sjis_jis_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  std::ofstream(dir / "in.txt", std::ios::binary) << utf8;
+  std::string cmd = "python3 -c \"import sys,unicodedata; t=open(sys.argv[1],encoding='utf-8')"
+                    ".read(); sys.stdout.buffer.write(('abc '+unicodedata.normalize('NFKC', t)"
+                    "+' xyz').encode('iso2022_jp'))\" " +
+                    (dir / "in.txt").string();
+  std::string expected;
+  if (FILE* p = ::popen(cmd.c_str(), "r")) {
+    char buf[4096];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) expected.append(buf, n);
+    ::pclose(p);
+  }
+  std::filesystem::remove_all(dir);
+  EXPECT_EQ(jis, expected);
+  // Lone marks, an NEC special character, text already converted.
+  EXPECT_EQ(SjisToIso2022Jp("\xDE\xDF"), "\x1b$B!+!,\x1b(B");
+  EXPECT_EQ(SjisToIso2022Jp(platform::Sjis("①")), "\x1b$B-!\x1b(B");
+  EXPECT_EQ(SjisToIso2022Jp("already \x1b$B%F\x1b(B ascii"), "already \x1b$B%F\x1b(B ascii");
+}
+
+TEST(EncodeHeaderTextTest, EncodesOnlyRunsThatNeedItAndSplitsAt75) {
+  HeaderCharsetSetting jp;
+  EXPECT_EQ(EncodeHeaderText("=?ISO-2022-JP?B?GyRCJUYlOSVIGyhC?=", "", jp),
+            "=?ISO-2022-JP?B?GyRCJUYlOSVIGyhC?=");
+  EXPECT_EQ(EncodeHeaderText("Re: \x1b$B%F\x1b(B done", "", jp),
+            "Re: =?ISO-2022-JP?B?GyRCJUYbKEI=?= done");
+  EXPECT_EQ(EncodeHeaderText(platform::Sjis("会議") + " abc", "", jp),
+            "=?ISO-2022-JP?B?GyRCMnE1RBsoQg==?= abc");
+  std::string long_text = platform::Sjis("あいうえおかきくけこさしすせそたちつてとなにぬねの");
+  std::string encoded = EncodeHeaderText(long_text, "", jp);
+  std::size_t start = 0, words = 0;
+  for (std::size_t p = 0; p != std::string::npos; start = p + 3, ++words) {
+    p = encoded.find("\r\n\t", start);
+    std::string word = encoded.substr(start, p == std::string::npos ? p : p - start);
+    EXPECT_LE(word.size(), 75u) << word;
+    EXPECT_TRUE(word.starts_with("=?ISO-2022-JP?B?") && word.ends_with("?=")) << word;
+  }
+  EXPECT_GT(words, 1u);
+  HeaderCharsetSetting latin{'Q', "ISO-8859-1", false};
+  EXPECT_EQ(EncodeHeaderText("caf\xE9 au_lait=x? ok", "", latin),
+            "=?ISO-8859-1?Q?caf=E9?= au_lait=x? ok");
+  EXPECT_EQ(EncodeHeaderText("a \xE9 \xE9 b", "", latin), "a =?ISO-8859-1?Q?=E9_=E9?= b");
+}
+
+TEST(DecodeQuotedPrintableTest, DecodesEscapesSoftBreaksAndTrailingSpace) {
+  const Row rows[] = {
+      {"caf=E9\r\n", "caf\xE9\r\n"},
+      {"soft =\r\n", "soft "},
+      {"lower =e9 and one digit =9x\r\n", "lower \xE9 and one digit \x09x\r\n"},
+      {"trailing   \t\r\n", "trailing\r\n"},
+      {"space=20\r\n", "space \r\n"},
+      {"under_score = dropped\r\n", "under_score  dropped\r\n"},
+      {"=3D=\r\n", "="},
+      {"", ""},
+  };
+  for (const auto& r : rows) EXPECT_EQ(DecodeQuotedPrintable(r.input), r.expected) << r.input;
+}
+
+}  // namespace
+}  // namespace transport
