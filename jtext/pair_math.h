@@ -7,26 +7,54 @@ namespace jtext::detail {
 
 constexpr unsigned char kEsc = 0x1B;
 
-// JIS X 0208 row/cell -> Shift_JIS lead/trail, every result kept to eight bits.
-inline void JisPair(unsigned c1, unsigned c2, unsigned char* out) {
-  unsigned trail = (c1 & 1) ? c2 + (c2 < 0x60 ? 0x1F : 0x20) : c2 + 0x7E;
-  unsigned lead = ((c1 + 1) >> 1) + (c1 < 0x5F ? 0x70 : 0xB0);
-  out[0] = static_cast<unsigned char>(lead);
-  out[1] = static_cast<unsigned char>(trail);
+// JIS X 0208 row/cell -> Shift_JIS lead/trail, every result kept to eight bits. The hot
+// loops read the same arithmetic from tables: the lead by row, the trail by row parity.
+struct JisPairTables {
+  unsigned char lead[256];
+  unsigned char trail[2][256];
+};
+
+constexpr JisPairTables MakeJisPairTables() {
+  JisPairTables t{};
+  for (unsigned c = 0; c < 256; ++c) {
+    t.lead[c] = static_cast<unsigned char>(((c + 1) >> 1) + (c < 0x5F ? 0x70 : 0xB0));
+    t.trail[0][c] = static_cast<unsigned char>(c + 0x7E);
+    t.trail[1][c] = static_cast<unsigned char>(c + (c < 0x60 ? 0x1F : 0x20));
+  }
+  return t;
 }
 
-// Shift_JIS lead/trail -> JIS X 0208 row/cell, every result kept to eight bits.
-inline void SjisPair(unsigned s1, unsigned s2, unsigned char* out) {
-  unsigned row = (s1 < 0xA0 ? s1 - 0x70 : s1 - 0xB0) * 2;
-  unsigned cell;
-  if (s2 < 0x9F) {
-    row -= 1;
-    cell = s2 > 0x7F ? s2 - 0x20 : s2 - 0x1F;
-  } else {
-    cell = s2 - 0x7E;
+inline constexpr JisPairTables kJisPairTables = MakeJisPairTables();
+
+inline void JisPair(unsigned c1, unsigned c2, unsigned char* out) {
+  out[0] = kJisPairTables.lead[c1 & 0xFF];
+  out[1] = kJisPairTables.trail[c1 & 1][c2 & 0xFF];
+}
+
+// Shift_JIS lead/trail -> JIS X 0208 row/cell, every result kept to eight bits. A trail
+// below 0x9F selects the odd row of the lead's pair of rows.
+struct SjisPairTables {
+  unsigned char row[256];       // even row of the lead byte
+  unsigned char odd_step[256];  // 1 when the trail selects the odd row
+  unsigned char cell[256];
+};
+
+constexpr SjisPairTables MakeSjisPairTables() {
+  SjisPairTables t{};
+  for (unsigned c = 0; c < 256; ++c) {
+    t.row[c] = static_cast<unsigned char>((c < 0xA0 ? c - 0x70 : c - 0xB0) * 2);
+    t.odd_step[c] = c < 0x9F ? 1 : 0;
+    t.cell[c] = static_cast<unsigned char>(c < 0x9F ? (c > 0x7F ? c - 0x20 : c - 0x1F) : c - 0x7E);
   }
-  out[0] = static_cast<unsigned char>(row);
-  out[1] = static_cast<unsigned char>(cell);
+  return t;
+}
+
+inline constexpr SjisPairTables kSjisPairTables = MakeSjisPairTables();
+
+inline void SjisPair(unsigned s1, unsigned s2, unsigned char* out) {
+  out[0] = static_cast<unsigned char>(kSjisPairTables.row[s1 & 0xFF] -
+                                      kSjisPairTables.odd_step[s2 & 0xFF]);
+  out[1] = kSjisPairTables.cell[s2 & 0xFF];
 }
 
 inline bool IsHalfKana(unsigned c) { return c >= 0xA1 && c <= 0xDF; }

@@ -1,5 +1,8 @@
 #include "jtext/sjis_to_jis.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include "jtext/out_buffer.h"
 #include "jtext/pair_math.h"
 
@@ -48,6 +51,7 @@ namespace {
 
 using detail::kEsc;
 
+constexpr unsigned char kEnterKanji[3] = {kEsc, '$', 'B'};
 constexpr unsigned char kLeaveKanji[3] = {kEsc, '(', 'J'};
 
 // How a converter reads one double-byte step starting at a byte >= 0x80: writes two JIS
@@ -78,44 +82,70 @@ struct EucStep {
   }
 };
 
+// Length of the run of 7-bit bytes at s, eight bytes at a time where possible.
+size_t AsciiRun(const unsigned char* s, const unsigned char* end) {
+  const unsigned char* p = s;
+  while (end - p >= 8) {
+    uint64_t word;
+    std::memcpy(&word, p, 8);
+    if (word & 0x8080808080808080ull) break;
+    p += 8;
+  }
+  while (p < end && *p < 0x80) ++p;
+  return static_cast<size_t>(p - s);
+}
+
 // One pass shared by SjisToJis and EucToJis: 7-bit bytes are copied outside kanji mode
 // (CR and LF included, so every line ends outside it), 8-bit characters are written as
 // JIS pairs inside it, and runs are closed with ESC ( J.
 template <typename Step>
 std::string ToJis(std::string_view text, Step step) {
+  constexpr size_t kChunk = 4096;  // characters converted per check for output room
   const auto* s = reinterpret_cast<const unsigned char*>(text.data());
   const unsigned char* const end = s + text.size();
   detail::OutBuffer out(text.size() + text.size() / 4 + 16);
   bool kanji = false;
   while (s < end) {
     if (*s < 0x80) {
-      const unsigned char* run = s;
-      while (s < end && *s < 0x80) ++s;
-      unsigned char* o = out.Room(static_cast<size_t>(s - run) + 3);
+      const size_t run = AsciiRun(s, end);
+      unsigned char* o = out.Room(run + 3);
       if (kanji) {
-        o[0] = kEsc, o[1] = '(', o[2] = 'J';
-        o += 3;
+        std::memcpy(o, kLeaveKanji, sizeof kLeaveKanji);
+        o += sizeof kLeaveKanji;
         kanji = false;
       }
-      for (const unsigned char* p = run; p < s; ++p) *o++ = *p;
-      out.SetEnd(o);
+      std::memcpy(o, s, run);
+      out.SetEnd(o + run);
+      s += run;
       continue;
     }
-    // A run of 8-bit characters; each step can write at most 3 + 2 bytes.
-    while (s < end && *s >= 0x80) {
+    if (!kanji) {
+      // The first character of a run decides whether the run exists at all: a lead byte
+      // cut off by the end of the text is dropped without entering kanji mode.
       unsigned char* o = out.Room(5);
-      unsigned char* pair = kanji ? o : o + 3;
-      const size_t used = step(s, end, pair);
-      if (used == 0) {  // a lead byte cut off by the end of the text is dropped
-        s = end;
-        break;
-      }
-      if (!kanji) {
-        o[0] = kEsc, o[1] = '$', o[2] = 'B';
-        kanji = true;
-      }
-      out.SetEnd(pair + 2);
+      const size_t used = step(s, end, o + 3);
+      if (used == 0) break;
+      std::memcpy(o, kEnterKanji, sizeof kEnterKanji);
+      out.SetEnd(o + 5);
       s += used;
+      kanji = true;
+    }
+    // The rest of the run, in chunks so the room check is not paid per character.
+    bool more = true;
+    while (more) {
+      unsigned char* o = out.Room(2 * kChunk);
+      unsigned char* const stop = o + 2 * kChunk;
+      while (o < stop && s < end && *s >= 0x80) {
+        const size_t used = step(s, end, o);
+        if (used == 0) {  // a lead byte cut off by the end of the text is dropped
+          s = end;
+          break;
+        }
+        o += 2;
+        s += used;
+      }
+      more = o == stop;
+      out.SetEnd(o);
     }
   }
   if (kanji) out.Append(kLeaveKanji, sizeof kLeaveKanji);

@@ -1,10 +1,49 @@
 // yubinko-cli convert: stdin -> stdout through the Japanese code conversion.
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <iostream>
+#include <string_view>
 
 #include "jtext/convert.h"
 #include "tools/cli_command.h"
 
 namespace {
+
+// Standard input as one byte view. A regular file is mapped rather than copied, since
+// bodies can be large; a pipe or terminal is read whole.
+class StdinBytes {
+ public:
+  StdinBytes() {
+    struct stat st {};
+    const off_t at = ::lseek(0, 0, SEEK_CUR);
+    if (::fstat(0, &st) == 0 && S_ISREG(st.st_mode) && at >= 0 && st.st_size > at) {
+      void* map = ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE, 0, 0);
+      if (map != MAP_FAILED) {
+        map_ = map;
+        map_size_ = static_cast<size_t>(st.st_size);
+        view_ = std::string_view(static_cast<const char*>(map) + at, map_size_ - at);
+        return;
+      }
+    }
+    copy_ = cli::ReadStdin();
+    view_ = copy_;
+  }
+  ~StdinBytes() {
+    if (map_ != nullptr) ::munmap(map_, map_size_);
+  }
+  StdinBytes(const StdinBytes&) = delete;
+  StdinBytes& operator=(const StdinBytes&) = delete;
+
+  std::string_view view() const { return view_; }
+
+ private:
+  void* map_ = nullptr;
+  size_t map_size_ = 0;
+  std::string copy_;
+  std::string_view view_;
+};
 
 int Run(const std::vector<std::string>& args) {
   if (args.size() != 2 || args[0] != "--to" || (args[1] != "sjis" && args[1] != "jis")) {
@@ -12,7 +51,8 @@ int Run(const std::vector<std::string>& args) {
     return 2;
   }
   const jtext::CodeClass target = args[1] == "sjis" ? jtext::kCodeSjis : jtext::kCodeJis;
-  cli::WriteStdout(jtext::ConvertCode(cli::ReadStdin(), target));
+  const StdinBytes input;
+  cli::WriteStdout(jtext::ConvertCode(input.view(), target));
   return 0;
 }
 
