@@ -3,7 +3,7 @@
 # against nkf and iconv on the same generated 16 MB mail text, all in one run.
 #   bench/jtext_convert.sh BUILD_DIR [RUNS]
 set -euo pipefail
-build=${1:?usage: jtext_convert.sh BUILD_DIR [RUNS]}
+build=$(cd "${1:?usage: jtext_convert.sh BUILD_DIR [RUNS]}" && pwd)
 runs=${2:-10}
 cli="$build/tools/yubinko-cli"
 gen="$build/bench/jtext_convert_bench"
@@ -22,7 +22,7 @@ echo
 
 measure() {  # name json command...
   local json=$1; shift
-  hyperfine --style none --warmup 2 --runs "$runs" --export-json "$json" "$@" >/dev/null
+  hyperfine --style none --warmup 2 --runs "$runs" --export-json "$json" "$@" >/dev/null 2>&1
 }
 cd "$work"
 measure dec_jis.json "$cli convert --to sjis < mail.jis" "nkf -s < mail.jis" \
