@@ -1,5 +1,7 @@
 #include "jtext/header_decode.h"
 
+#include <initializer_list>
+
 #include "jtext/base64.h"
 #include "jtext/convert.h"
 #include "jtext/jis_to_sjis.h"
@@ -14,6 +16,7 @@ constexpr std::string_view kJisQStartShort = "=?ISO-2022-JP?Q1B$B";
 constexpr std::string_view kJisQStartLong = "=?ISO-2022-JP?Q?=1B$B";
 constexpr std::string_view kJisQEndLong = "=1B(B?=";
 constexpr std::string_view kJisQEndShort = "=1B(B";
+constexpr std::string_view kGb2312BStart = "=?GB2312?B?";
 constexpr std::string_view kWordEnd = "?=";
 
 char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
@@ -43,14 +46,27 @@ bool ContainsNoCase(std::string_view s, std::string_view upper_needle) {
   return UpperCopy(s).find(upper_needle) != std::string::npos;
 }
 
+// End of the kept word starting at pos (past its "?=", or the end of the value), or 0
+// when none of `keep` starts here.
+size_t KeptWordEnd(std::string_view value, size_t pos,
+                   std::initializer_list<std::string_view> keep) {
+  for (std::string_view start : keep) {
+    if (StartsWithNoCase(value, pos, start)) {
+      const size_t end = value.find(kWordEnd, pos + start.size());
+      return end == std::string_view::npos ? value.size() : end + kWordEnd.size();
+    }
+  }
+  return 0;
+}
+
 // The B-word walk shared by the ISO-2022-JP and UTF-8 decoders. After a "?=" the byte
 // that follows is handled within the same step, so a word that starts right after another
 // word's end is still recognised.
-// `keep` names words of another kind that are copied whole, their "?=" included, so a
-// later pass can still decode them; empty for the plain walk.
+// `keep` lists starts of words of other kinds that are copied whole, their "?=" included,
+// so a later pass can still decode them; empty for the plain walk.
 template <typename Inner>
 std::string DecodeBWords(std::string_view value, std::string_view start, Inner inner,
-                         std::string_view keep = {}) {
+                         std::initializer_list<std::string_view> keep = {}) {
   std::string out;
   if (value.empty()) return out;
   out.reserve(value.size());
@@ -75,9 +91,7 @@ std::string DecodeBWords(std::string_view value, std::string_view start, Inner i
         out += inner(Base64Decode(payload));
         payload.clear();
       }
-      if (!keep.empty() && !starts_here && StartsWithNoCase(value, pos, keep)) {
-        const size_t end = value.find(kWordEnd, pos + keep.size());
-        const size_t stop = end == std::string_view::npos ? value.size() : end + kWordEnd.size();
+      if (const size_t stop = KeptWordEnd(value, pos, keep); !starts_here && stop != 0) {
         out.append(value.substr(pos, stop - pos));
         pos = stop;
         continue;
@@ -98,14 +112,13 @@ int HexValue(char c) {
 
 // Replaces every "=?GB2312?B?" (any letter case) with the ISO-2022-JP B start.
 std::string RelabelGb2312(std::string_view value) {
-  constexpr std::string_view kGb = "=?GB2312?B?";
   std::string out;
   out.reserve(value.size() + 8);
   size_t pos = 0;
   while (pos < value.size()) {
-    if (StartsWithNoCase(value, pos, kGb)) {
+    if (StartsWithNoCase(value, pos, kGb2312BStart)) {
       out += "=?iso-2022-jp?B?";
-      pos += kGb.size();
+      pos += kGb2312BStart.size();
     } else {
       out.push_back(value[pos++]);
     }
@@ -198,10 +211,11 @@ std::string DecodeHeaderValue(std::string_view value, std::string_view message_c
   std::string v(value);
   bool decoded_b_words = false;
   if (ContainsNoCase(v, "=?ISO-2022-JP?B?")) {
-    // UTF-8 words in the same value survive this pass whole and are decoded below; the
-    // plain walk would drop their "?=" and with it the whole word.
+    // UTF-8 and GB2312 words in the same value survive this pass whole and are decoded
+    // below; the plain walk would drop their "?=" and with it the whole word.
     v = DecodeBWords(
-        v, kJisBStart, [](const std::string& p) { return StrictJisToSjis(p); }, kUtf8BStart);
+        v, kJisBStart, [](const std::string& p) { return StrictJisToSjis(p); },
+        {kUtf8BStart, kGb2312BStart});
     decoded_b_words = true;
   }
   if (ContainsNoCase(v, "?ISO-2022-JP?Q")) return DecodeJisQWords(v);

@@ -115,6 +115,8 @@ TEST(DecodeHeaderValueTest, AppliesTheStepsInOrder) {
       {"decisive raw EUC without the charset", "\xA4\xF3", "", "\x82\xF1"},
       {"GB2312 word under EUC", gb_word, "EUC", kTesuto},
       {"GB2312 word otherwise stays", gb_word, "", gb_word},
+      {"ISO-2022-JP and GB2312 words under EUC both decode", kJisWord + " " + gb_word, "EUC",
+       kTesuto + " " + kTesuto},
       {"B word under EUC is not garbled afterwards", "Re: " + kJisWord, "EUC",
        "Re: " + kTesuto},
       {"raw JIS ending with ESC ( B", "\x1B$B%F%9%H\x1B(B", "", kTesuto},
