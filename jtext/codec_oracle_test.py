@@ -12,6 +12,7 @@ import random
 import re
 import subprocess
 import sys
+import tempfile
 import unicodedata
 
 CLI = sys.argv[1]
@@ -249,10 +250,42 @@ def chunked_input(res):
                   f'{len(data)} bytes')
 
 
+def file_stdin(res):
+    """A regular file on stdin (read through a mapping) gives what a pipe gives, also when
+    the file is already partly read."""
+    rng = random.Random(8)
+    text = ''.join(random_text(rng, [ASCII, JIS, JIS], 200) for _ in range(50))
+    data = text.encode('iso2022_jp')
+    with tempfile.TemporaryFile() as f:
+        f.write(data)
+        for offset in (0, 0, len(data) // 2):
+            f.seek(offset)
+            proc = subprocess.run([CLI, 'convert', '--to', 'sjis'], stdin=f,
+                                  capture_output=True, timeout=60)
+            expected = run(['convert', '--to', 'sjis'], data[offset:])
+            res.check(f'file stdin at {offset}', proc.returncode == 0 and
+                      proc.stdout == expected, f'{len(proc.stdout)} vs {len(expected)} bytes')
+            res.check(f'file stdin exact at {offset}', offset or expected == text.encode('cp932'),
+                      'whole file differs from the oracle')
+        f.truncate(0)
+        f.seek(0)
+        proc = subprocess.run([CLI, 'convert', '--to', 'jis'], stdin=f, capture_output=True,
+                              timeout=60)
+        res.check('empty file stdin', proc.returncode == 0 and proc.stdout == b'', repr(proc))
+
+
+def usage_errors(res):
+    for args in (['convert'], ['convert', '--to', 'euc'], ['decode-header', '--charset'],
+                 ['encode-word', 'x']):
+        proc = subprocess.run([CLI] + args, input=b'', capture_output=True, timeout=60)
+        res.check(f'usage error {args}', proc.returncode == 2 and proc.stdout == b'',
+                  repr(proc))
+
+
 def main():
     res = Results()
     for prop in (jis_to_sjis, euc_to_sjis, sjis_to_jis, euc_to_jis, encoded_words,
-                 encoders_round_trip, chunked_input):
+                 encoders_round_trip, chunked_input, file_stdin, usage_errors):
         prop(res)
     print(f'{res.passed} passed, {res.failed} failed')
     return 1 if res.failed or res.passed == 0 else 0

@@ -46,11 +46,14 @@ class StdinBytes {
 };
 
 int Run(const std::vector<std::string>& args) {
-  if (args.size() != 2 || args[0] != "--to" || (args[1] != "sjis" && args[1] != "jis")) {
+  std::string to;
+  if (args.size() == 2 && args[0] == "--to") to = args[1];
+  if (args.size() == 1 && args[0].starts_with("--to=")) to = args[0].substr(5);
+  if (to != "sjis" && to != "jis") {
     std::cerr << "usage: yubinko-cli convert --to sjis|jis\n";
     return 2;
   }
-  const jtext::CodeClass target = args[1] == "sjis" ? jtext::kCodeSjis : jtext::kCodeJis;
+  const jtext::CodeClass target = to == "sjis" ? jtext::kCodeSjis : jtext::kCodeJis;
   const StdinBytes input;
   cli::WriteStdout(jtext::ConvertCode(input.view(), target));
   return 0;
