@@ -72,11 +72,9 @@ std::size_t DecodeOddGroup(const unsigned char* s, char* out) {
 
 }  // namespace
 
-bool Base64DecodeLine(std::string_view line, std::string& out) {
-  if (line.size() % 4 != 0) return false;
-  std::size_t old = out.size();
-  out.resize(old + Base64DecodedBound(line.size()) + 1);  // one spare byte for 4-byte stores
-  char* dst = out.data() + old;
+long Base64DecodeLineTo(std::string_view line, char* dst) {
+  if (line.size() % 4 != 0) return -1;
+  char* const start = dst;
   const auto* s = reinterpret_cast<const unsigned char*>(line.data());
   const unsigned char* end = s + line.size();
   for (; s < end; s += 4) {
@@ -89,7 +87,15 @@ bool Base64DecodeLine(std::string_view line, std::string& out) {
       dst += 3;
     }
   }
-  out.resize(static_cast<std::size_t>(dst - out.data()));
+  return static_cast<long>(dst - start);
+}
+
+bool Base64DecodeLine(std::string_view line, std::string& out) {
+  if (line.size() % 4 != 0) return false;
+  std::size_t old = out.size();
+  out.resize(old + Base64DecodedBound(line.size()) + 1);  // one spare byte for 4-byte stores
+  long n = Base64DecodeLineTo(line, out.data() + old);
+  out.resize(old + static_cast<std::size_t>(n));
   return true;
 }
 

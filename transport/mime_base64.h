@@ -13,6 +13,10 @@ namespace transport {
 // is not a multiple of 4 (nothing is appended then).
 bool Base64DecodeLine(std::string_view line, std::string& out);
 
+// The same into `dst`, which has room for Base64DecodedBound(line.size()) + 1 bytes; answers
+// the byte count, or -1 when the length is not a multiple of 4.
+long Base64DecodeLineTo(std::string_view line, char* dst);
+
 // Upper bound of the bytes Base64DecodeLine appends for `length` characters.
 constexpr std::size_t Base64DecodedBound(std::size_t length) { return length / 4 * 3; }
 

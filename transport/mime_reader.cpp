@@ -6,9 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -156,13 +158,16 @@ struct Decoder {
 // unless Release is called.
 class TempFileSink {
  public:
-  TempFileSink() : path_(platform::MakeTempFile("yubinko-part-").string()) {
-    fd_ = ::open(path_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+  TempFileSink()
+      : path_(platform::MakeTempFile("yubinko-part-").string()),
+        buffer_(std::make_unique<char[]>(kCapacity)) {
+    // No O_TRUNC: the file is new and empty, and truncating on open makes some file systems
+    // flush the data at close.
+    fd_ = ::open(path_.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd_ < 0) {
       ::unlink(path_.c_str());
       throw EIdException("Cannot open file \"" + path_ + "\". " + std::strerror(errno));
     }
-    buffer_.reserve(kFlushSize + 4096);
   }
   ~TempFileSink() {
     if (fd_ >= 0) ::close(fd_);
@@ -171,9 +176,20 @@ class TempFileSink {
   TempFileSink(const TempFileSink&) = delete;
   TempFileSink& operator=(const TempFileSink&) = delete;
 
-  std::string& Buffer() { return buffer_; }
-  void MaybeFlush() {
-    if (buffer_.size() >= kFlushSize) Flush();
+  // Room for `n` more bytes (n is at most a line's worth); Commit tells how many were used.
+  char* Reserve(std::size_t n) {
+    if (used_ + n > kCapacity) Flush();
+    return buffer_.get() + used_;
+  }
+  void Commit(std::size_t n) { used_ += n; }
+  void Append(std::string_view bytes) {
+    while (!bytes.empty()) {
+      if (used_ == kCapacity) Flush();
+      std::size_t n = std::min(bytes.size(), kCapacity - used_);
+      std::memcpy(buffer_.get() + used_, bytes.data(), n);
+      used_ += n;
+      bytes.remove_prefix(n);
+    }
   }
   // Writes the rest and closes the file; answers its path, which the caller now owns.
   std::string Release() {
@@ -186,10 +202,10 @@ class TempFileSink {
   }
 
  private:
-  static constexpr std::size_t kFlushSize = 1 << 16;
+  static constexpr std::size_t kCapacity = 1 << 18;
   void Flush() {
-    const char* p = buffer_.data();
-    std::size_t left = buffer_.size();
+    const char* p = buffer_.get();
+    std::size_t left = used_;
     while (left > 0) {
       ssize_t n = ::write(fd_, p, left);
       if (n < 0 && errno == EINTR) continue;
@@ -197,7 +213,7 @@ class TempFileSink {
       p += n;
       left -= static_cast<std::size_t>(n);
     }
-    buffer_.clear();
+    used_ = 0;
   }
   [[noreturn]] void Fail() {
     throw EIdException("Cannot write file \"" + path_ + "\". " + std::strerror(errno));
@@ -206,7 +222,8 @@ class TempFileSink {
   std::string path_;
   int fd_ = -1;
   bool released_ = false;
-  std::string buffer_;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t used_ = 0;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -343,8 +360,8 @@ std::optional<Decoder> BodyReader::ReadPartBody(Decoder& d) {
   if (to_file) file.emplace();
   std::string text;  // decoded bytes of a text part
   std::vector<std::string> text_lines;
-  std::string& out = to_file ? file->Buffer() : text;
   std::string qp_line;
+  std::string qp_out;
   std::optional<Decoder> next;
   const std::string& boundary = d.boundary;
 
@@ -376,8 +393,8 @@ std::optional<Decoder> BodyReader::ReadPartBody(Decoder& d) {
       case Transfer::kNone:
         if (!line.empty() && line[0] == '.') line.remove_prefix(1);
         if (to_file) {
-          out.append(line);
-          out += "\r\n";
+          file->Append(line);
+          file->Append("\r\n");
         } else if (line.find('\r') == std::string_view::npos) {
           text_lines.emplace_back(line);
         } else {
@@ -389,16 +406,26 @@ std::optional<Decoder> BodyReader::ReadPartBody(Decoder& d) {
       case Transfer::kQuotedPrintable:
         qp_line.assign(line);
         qp_line += "\r\n";
-        AppendQuotedPrintable(qp_line, out);
+        if (to_file) {
+          qp_out.clear();
+          AppendQuotedPrintable(qp_line, qp_out);
+          file->Append(qp_out);
+        } else {
+          AppendQuotedPrintable(qp_line, text);
+        }
         break;
       case Transfer::kBase64:
-        if (!line.empty() && !Base64DecodeLine(line, out)) {
-          throw EIdException("Uneven size in DecodeToStream.");
+        if (line.empty()) break;
+        if (line.size() % 4 != 0) throw EIdException("Uneven size in DecodeToStream.");
+        if (to_file) {
+          char* dst = file->Reserve(Base64DecodedBound(line.size()) + 1);
+          file->Commit(static_cast<std::size_t>(Base64DecodeLineTo(line, dst)));
+        } else {
+          Base64DecodeLine(line, text);
         }
         break;
     }
     if (d.first_line) d.first_line.reset();
-    if (to_file) file->MaybeFlush();
   }
 
   if (to_file) {
@@ -421,7 +448,6 @@ void BodyReader::ReadUuencoded(Decoder& d) {
   static constexpr char kXxAlphabet[] =
       "+-0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
   TempFileSink file;
-  std::string& out = file.Buffer();
   int scheme = 0;  // 1 uuencode, 2 xxencode
   auto value = [&](char c) -> int {
     if (scheme == 1) return (static_cast<unsigned char>(c) - 0x20) & 0x3F;
@@ -458,11 +484,10 @@ void BodyReader::ReadUuencoded(Decoder& d) {
                             static_cast<unsigned char>(((v[1] & 15) << 4) | (v[2] >> 2)),
                             static_cast<unsigned char>(((v[2] & 3) << 6) | v[3])};
       int n = count < 3 ? count : 3;
-      out.append(reinterpret_cast<const char*>(b), static_cast<std::size_t>(n));
+      file.Append(std::string_view(reinterpret_cast<const char*>(b), static_cast<std::size_t>(n)));
       count -= n;
       i += 4;
     }
-    file.MaybeFlush();
   }
   AddAttachment(d, file.Release());
 }
