@@ -1,12 +1,14 @@
 #include "platform/collation.h"
 
 #include <unicode/ucol.h>
-#include <unicode/uiter.h>
+#include <unicode/uset.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 #include "platform/codepage.h"
 
@@ -147,40 +149,151 @@ std::string SortKey(std::string_view sjis, bool ignore_case) {
   return key;
 }
 
-// Code page 932 keeps ASCII as it is, so only the span from the first to the last other
-// byte needs the converter; index lines are mostly ASCII, and the conversion is most of
-// the cost of a key prefix.
-std::u16string Utf16OfMostlyAscii(std::string_view sjis) {
-  auto is_ascii = [](char c) { return static_cast<unsigned char>(c) < 0x80; };
-  size_t first = 0;
-  while (first < sjis.size() && is_ascii(sjis[first])) ++first;
-  std::u16string u(sjis.begin(), sjis.begin() + static_cast<std::ptrdiff_t>(first));
-  if (first == sjis.size()) return u;
-  size_t last = sjis.size();
-  while (last > first && is_ascii(sjis[last - 1])) --last;
-  // A trail byte can be ASCII-like (0x40..0x7E): keep it with its lead byte.
-  size_t end = first;
-  while (end < last) end += IsSjisLeadByte(static_cast<unsigned char>(sjis[end])) ? 2 : 1;
-  last = std::min(end, sjis.size());
-  u += Cp932ToUtf16(sjis.substr(first, last - first));
-  for (size_t i = last; i < sjis.size(); ++i) u.push_back(static_cast<char16_t>(sjis[i]));
-  return u;
+namespace {
+
+// Per-character primary ranks for SortKeyPrefix, indexed by the Shift_JIS code of a
+// character (the byte, or lead << 8 | trail). A rank orders characters as their primary
+// weights do; kIgnorable marks characters without one, kStop those whose weight can
+// depend on their neighbours (contractions, prefix contexts) or that expand to several
+// weights, where a prefix has to end.
+constexpr uint16_t kIgnorable = 0;
+constexpr uint16_t kStop = 0xFFFF;
+
+struct UsetCloser {
+  void operator()(USet* s) const { uset_close(s); }
+};
+using UsetPtr = std::unique_ptr<USet, UsetCloser>;
+
+// Calls f(code, bytes) for every single byte and every lead and trail byte pair.
+template <typename F>
+void ForEachSjisCharacter(F f) {
+  for (int b = 0; b < 256; ++b) {
+    if (IsSjisLeadByte(static_cast<unsigned char>(b))) continue;
+    char byte = static_cast<char>(b);
+    f(static_cast<uint16_t>(b), std::string_view(&byte, 1));
+  }
+  for (int lead = 0x81; lead <= 0xFC; ++lead) {
+    if (!IsSjisLeadByte(static_cast<unsigned char>(lead))) continue;
+    for (int trail = 0x40; trail <= 0xFC; ++trail) {
+      if (trail == 0x7F) continue;
+      char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+      f(static_cast<uint16_t>(lead << 8 | trail), std::string_view(pair, 2));
+    }
+  }
 }
 
-std::string SortKeyPrefix(std::string_view sjis, size_t bytes) {
-  std::u16string u = Utf16OfMostlyAscii(sjis);
-  UCharIterator it;
-  uiter_setString(&it, reinterpret_cast<const UChar*>(u.data()), static_cast<int32_t>(u.size()));
-  uint32_t state[2] = {0, 0};
-  std::string out(bytes, '\0');
+std::vector<uint16_t> BuildPrimaryRanks() {
+  std::vector<uint16_t> ranks(65536, kStop);
   UErrorCode status = U_ZERO_ERROR;
-  int32_t n = ucol_nextSortKeyPart(Collator(true), &it, state,
-                                   reinterpret_cast<uint8_t*>(out.data()),
-                                   static_cast<int32_t>(bytes), &status);
-  if (U_FAILURE(status) || n < 0) return SortKey(sjis, true).substr(0, bytes);
-  out.resize(static_cast<size_t>(n));
-  // A part shorter than asked is the whole collator key; SortKey goes on with a zero.
-  if (static_cast<size_t>(n) < bytes) out.push_back('\0');
+  CollatorPtr primary(ucol_open(LocaleFromEnvironment().c_str(), &status));
+  if (U_FAILURE(status)) {
+    status = U_ZERO_ERROR;
+    primary.reset(ucol_open("ja", &status));
+  }
+  if (U_FAILURE(status)) return ranks;  // every character stops: prefixes stay empty
+  ucol_setStrength(primary.get(), UCOL_PRIMARY);
+
+  // Code points that Shift_JIS text can hold: a contraction with any other character
+  // never occurs in it.
+  UsetPtr reachable(uset_openEmpty());
+  ForEachSjisCharacter([&](uint16_t, std::string_view bytes) {
+    std::u16string u = Cp932ToUtf16(bytes);
+    if (u.size() == 1) uset_add(reachable.get(), u[0]);
+  });
+  auto all_reachable = [&](const UChar* chars, int32_t len) {
+    for (int32_t k = 0; k < len; ++k) {
+      if (!uset_contains(reachable.get(), chars[k])) return false;
+    }
+    return true;
+  };
+
+  // A contraction's first character and a prefix context's last character (the one whose
+  // weight depends on what precedes it) stop a prefix.
+  UsetPtr contractions(uset_openEmpty());
+  UsetPtr with_prefixes(uset_openEmpty());
+  UsetPtr expansions(uset_openEmpty());
+  ucol_getContractionsAndExpansions(Collator(true), contractions.get(), expansions.get(), false,
+                                    &status);
+  ucol_getContractionsAndExpansions(Collator(true), with_prefixes.get(), nullptr, true, &status);
+  if (U_FAILURE(status)) return ranks;
+  UsetPtr touched(uset_openEmpty());
+  UChar buffer[64];
+  for (int32_t i = 0; i < uset_getItemCount(with_prefixes.get()); ++i) {
+    UChar32 start = 0;
+    UChar32 end = 0;
+    UErrorCode item_status = U_ZERO_ERROR;
+    int32_t len = uset_getItem(with_prefixes.get(), i, &start, &end, buffer, 64, &item_status);
+    if (len == 0) {
+      uset_addRange(touched.get(), start, end);  // a plain range: be careful, stop at all
+    } else if (U_FAILURE(item_status)) {
+      continue;
+    } else if (all_reachable(buffer, len)) {
+      bool contraction = uset_containsString(contractions.get(), buffer, len);
+      uset_add(touched.get(), contraction ? buffer[0] : buffer[len - 1]);
+    }
+  }
+
+  std::vector<std::pair<std::string, uint16_t>> keyed;  // (primary key, code)
+  auto consider = [&](uint16_t code, std::string_view bytes) {
+    std::u16string u = Cp932ToUtf16(bytes);
+    if (u.size() != 1 || u[0] == 0xFFFD || (u[0] >= 0xD800 && u[0] <= 0xDFFF)) return;
+    UChar32 c = u[0];
+    if (uset_contains(touched.get(), c) || uset_contains(expansions.get(), c)) return;
+    uint8_t key[32];
+    int32_t n = ucol_getSortKey(primary.get(), reinterpret_cast<const UChar*>(u.data()), 1, key,
+                                sizeof key);
+    if (n <= 0 || n > static_cast<int32_t>(sizeof key)) return;
+    if (n == 1) {
+      ranks[code] = kIgnorable;  // only the terminating zero: no primary weight
+      return;
+    }
+    keyed.emplace_back(std::string(reinterpret_cast<const char*>(key), static_cast<size_t>(n)),
+                       code);
+  };
+  ForEachSjisCharacter(consider);
+  std::sort(keyed.begin(), keyed.end());
+  uint16_t rank = 0;
+  for (size_t i = 0; i < keyed.size(); ++i) {
+    if (i == 0 || keyed[i].first != keyed[i - 1].first) ++rank;
+    if (rank >= kStop) break;
+    ranks[keyed[i].second] = rank;
+  }
+  return ranks;
+}
+
+const std::vector<uint16_t>& PrimaryRanks() {
+  static const std::vector<uint16_t> ranks = BuildPrimaryRanks();
+  return ranks;
+}
+
+}  // namespace
+
+std::string SortKeyPrefix(std::string_view sjis, size_t bytes) {
+  const std::vector<uint16_t>& ranks = PrimaryRanks();
+  std::string out;
+  out.reserve(bytes + 2);
+  size_t i = 0;
+  while (i < sjis.size()) {
+    if (out.size() >= bytes) return out;
+    unsigned char b = static_cast<unsigned char>(sjis[i]);
+    uint16_t code = b;
+    size_t len = 1;
+    if (IsSjisLeadByte(b)) {
+      if (i + 1 >= sjis.size()) return out;  // a cut-off character: the full key decides
+      code = static_cast<uint16_t>(b << 8 | static_cast<unsigned char>(sjis[i + 1]));
+      len = 2;
+    }
+    uint16_t rank = ranks[code];
+    if (rank == kStop) return out;
+    if (rank != kIgnorable) {
+      out.push_back(static_cast<char>(rank >> 8));
+      out.push_back(static_cast<char>(rank & 0xFF));
+    }
+    i += len;
+  }
+  // The whole text fitted: a zero rank marks its end, below every character's.
+  out.push_back('\0');
+  out.push_back('\0');
   return out;
 }
 

@@ -15,9 +15,10 @@ int CompareText(std::string_view a, std::string_view b, bool ignore_case);
 // keys made once is much cheaper than comparing with the collator over and over.
 std::string SortKey(std::string_view sjis, bool ignore_case);
 
-// A byte prefix of SortKey(sjis, true), about `bytes` long, made without computing the
-// rest of the key. Two prefixes that differ within their common length order their
-// texts as the full keys do; otherwise the full keys must decide.
+// A short key for sorting many lines cheaply in CompareText(.., true) order: the primary
+// weight ranks of the leading characters, at most about `bytes` bytes. When two prefixes
+// differ within their common length, their byte order is the texts' order; when one
+// begins the other (or they are equal), the full keys (SortKey) must decide.
 std::string SortKeyPrefix(std::string_view sjis, size_t bytes);
 
 // True when a and b are the same text apart from the case of letters (ASCII and

@@ -34,26 +34,33 @@ void IndexList::SortAndDropDuplicates() {
   const size_t n = lines_.size();
   std::vector<std::string_view> views(lines_.begin(), lines_.end());
   std::vector<std::string> prefixes = TextKeyPrefixes(views);
-  // The first sixteen key bytes as two numbers settle most comparisons without touching
-  // the strings (message keys often agree in their first eight).
+  // The first sixteen prefix bytes as two numbers settle most comparisons without
+  // touching the strings. A prefix may end early (where the full key has to decide), so
+  // the numbers are used only when both prefixes reach that far.
   struct Entry {
     uint64_t high;
     uint64_t low;
+    bool has_head;
     size_t index;
   };
-  auto head = [](const std::string& p, size_t from) {
+  auto bytes_at = [](const std::string& p, size_t from) {
     uint64_t value = 0;
-    for (size_t b = from; b < from + 8; ++b) {
-      value = (value << 8) | (b < p.size() ? static_cast<unsigned char>(p[b]) : 0u);
-    }
+    for (size_t b = from; b < from + 8; ++b)
+      value = (value << 8) | static_cast<unsigned char>(p[b]);
     return value;
   };
   std::vector<Entry> order(n);
-  for (size_t i = 0; i < n; ++i) order[i] = {head(prefixes[i], 0), head(prefixes[i], 8), i};
+  for (size_t i = 0; i < n; ++i) {
+    const std::string& p = prefixes[i];
+    bool has_head = p.size() >= 16;
+    order[i] = {has_head ? bytes_at(p, 0) : 0, has_head ? bytes_at(p, 8) : 0, has_head, i};
+  }
   // Stable, so of lines equal ignoring case the first one in the file is kept.
   std::stable_sort(order.begin(), order.end(), [&](const Entry& a, const Entry& b) {
-    if (a.high != b.high) return a.high < b.high;
-    if (a.low != b.low) return a.low < b.low;
+    if (a.has_head && b.has_head) {
+      if (a.high != b.high) return a.high < b.high;
+      if (a.low != b.low) return a.low < b.low;
+    }
     return CompareKeyed(prefixes[a.index], lines_[a.index], prefixes[b.index], lines_[b.index]) < 0;
   });
   std::vector<std::string> lines;

@@ -3,17 +3,15 @@
 
 #include <algorithm>
 #include <cstring>
-#include <thread>
 
 #include "platform/collation.h"
 
 namespace store {
 namespace {
 
-// 32 bytes of primary weights tell apart nearly all message keys, including the generated
+// 24 characters tell apart nearly all message keys, including the generated
 // "<yyyy/mm/dd_hhnnss..." ones that agree in their first characters.
-constexpr size_t kPrefixBytes = 32;
-constexpr size_t kParallelFrom = 20000;
+constexpr size_t kPrefixBytes = 48;
 
 }  // namespace
 
@@ -22,18 +20,9 @@ std::string TextKeyPrefix(std::string_view text) {
 }
 
 std::vector<std::string> TextKeyPrefixes(const std::vector<std::string_view>& texts) {
-  std::vector<std::string> out(texts.size());
-  auto fill = [&](size_t from, size_t to) {
-    for (size_t i = from; i < to; ++i) out[i] = TextKeyPrefix(texts[i]);
-  };
-  if (texts.size() < kParallelFrom) {
-    fill(0, texts.size());
-    return out;
-  }
-  // The collator is per thread, so the halves share nothing but `out`'s disjoint slots.
-  size_t half = texts.size() / 2;
-  std::jthread helper(fill, half, texts.size());  // joined even if `fill` throws
-  fill(0, half);
+  std::vector<std::string> out;
+  out.reserve(texts.size());
+  for (std::string_view text : texts) out.push_back(TextKeyPrefix(text));
   return out;
 }
 

@@ -13,7 +13,7 @@ namespace store {
 // The prefix kept for every line.
 std::string TextKeyPrefix(std::string_view text);
 
-// Prefixes of many texts; large batches are split over two threads.
+// Prefixes of many texts.
 std::vector<std::string> TextKeyPrefixes(const std::vector<std::string_view>& texts);
 
 // Order of two texts given their prefixes: <0, 0 (the same text ignoring case) or >0.

@@ -1,0 +1,116 @@
+#include "store/text_key.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/codepage.h"
+#include "platform/collation.h"
+
+namespace store {
+namespace {
+
+using platform::Sjis;
+
+int Sign(int v) { return (v > 0) - (v < 0); }
+
+// Texts built from pieces where the collator is at its most context-dependent: the
+// prolonged sound mark and iteration marks after kana, kana kinds and widths, case,
+// full-width letters, punctuation, control bytes, a cut-off lead byte.
+std::vector<std::string> RandomTexts(unsigned seed, int count) {
+  const std::vector<std::string> pieces = {"a",
+                                           "A",
+                                           "l",
+                                           "L",
+                                           "4",
+                                           "<",
+                                           ">",
+                                           "@",
+                                           ".",
+                                           "_",
+                                           "/",
+                                           " ",
+                                           "\t",
+                                           "\x01",
+                                           "-",
+                                           "'",
+                                           Sjis("あ"),
+                                           Sjis("ア"),
+                                           Sjis("ｱ"),
+                                           Sjis("か"),
+                                           Sjis("カ"),
+                                           Sjis("ｶ"),
+                                           Sjis("ー"),
+                                           Sjis("ゝ"),
+                                           Sjis("ゞ"),
+                                           Sjis("ヽ"),
+                                           Sjis("々"),
+                                           Sjis("表"),
+                                           Sjis("ソ"),
+                                           Sjis("能"),
+                                           Sjis("Ａ"),
+                                           Sjis("ａ"),
+                                           Sjis("・"),
+                                           Sjis("ﾞ"),
+                                           Sjis("ﾟ"),
+                                           Sjis("①"),
+                                           Sjis("㈱"),
+                                           Sjis("〜"),
+                                           "\x81",
+                                           "tegamin_TKWorld",
+                                           "2005/09/01_0930"};
+  std::mt19937 rng(seed);
+  std::vector<std::string> texts;
+  for (int i = 0; i < count; ++i) {
+    std::string t;
+    int n = static_cast<int>(rng() % 10);
+    for (int j = 0; j < n; ++j) t += pieces[rng() % pieces.size()];
+    texts.push_back(t);
+  }
+  return texts;
+}
+
+TEST(TextKeyTest, KeyedComparisonEqualsTheCollator) {
+  std::vector<std::string> texts = RandomTexts(11, 260);
+  std::vector<std::string> prefixes;
+  for (const std::string& t : texts) prefixes.push_back(TextKeyPrefix(t));
+  int decided_by_prefix = 0;
+  for (size_t i = 0; i < texts.size(); ++i) {
+    for (size_t j = 0; j < texts.size(); ++j) {
+      int expected = Sign(platform::CompareText(texts[i], texts[j], true));
+      ASSERT_EQ(Sign(CompareKeyed(prefixes[i], texts[i], prefixes[j], texts[j])), expected)
+          << texts[i] << " / " << texts[j];
+      size_t n = std::min(prefixes[i].size(), prefixes[j].size());
+      int by_prefix = Sign(std::memcmp(prefixes[i].data(), prefixes[j].data(), n));
+      if (by_prefix != 0) {
+        ++decided_by_prefix;
+        ASSERT_EQ(by_prefix, expected) << texts[i] << " / " << texts[j];
+      }
+    }
+  }
+  // The prefixes must actually carry the order, not leave everything to the full keys.
+  EXPECT_GT(decided_by_prefix, static_cast<int>(texts.size() * texts.size() / 2));
+}
+
+TEST(TextKeyTest, PrefixesOfMessageKeysDecideAlone) {
+  // Keys differing in their last seconds or in a late character still sort by prefix.
+  std::vector<std::string> keys = {
+      "<2005/09/01_093005tegamin_TKWorld>", "<2005/09/01_093006tegamin_TKWorld>",
+      "<20051201123456.ABCD@mail.example.co.jp>", "<20051201123456.ABCE@mail.example.co.jp>"};
+  for (size_t i = 0; i + 1 < keys.size(); i += 2) {
+    std::string a = TextKeyPrefix(keys[i]);
+    std::string b = TextKeyPrefix(keys[i + 1]);
+    size_t n = std::min(a.size(), b.size());
+    EXPECT_LT(std::memcmp(a.data(), b.data(), n), 0) << keys[i];
+  }
+  EXPECT_EQ(TextKeyPrefix("<KEY@X>"), TextKeyPrefix("<key@x>"));
+  EXPECT_EQ(TextKeyPrefixes({"b", "a"}),
+            (std::vector<std::string>{TextKeyPrefix("b"), TextKeyPrefix("a")}));
+}
+
+}  // namespace
+}  // namespace store
