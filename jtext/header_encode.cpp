@@ -30,12 +30,11 @@ std::string EncodeHeaderWords(std::string_view sjis) {
   size_t pos = 0;
   while (pos < sjis.size()) {
     if (IsLead(sjis[pos])) {
-      if (pos + 1 >= sjis.size()) break;  // a lead byte cut off by the end is dropped
       if (!last_double && !single.empty()) {
         out += single;
         single.clear();
       }
-      run.append(sjis.substr(pos, 2));
+      run.append(sjis.substr(pos, 2));  // a lead byte cut off by the end: SjisToJis drops it
       last_double = true;
       pos += 2;
     } else {
@@ -68,11 +67,11 @@ std::string EncodeWholeWord(std::string_view sjis) {
   size_t pos = 0;
   while (pos < sjis.size()) {
     if (IsLead(sjis[pos])) {
-      if (pos + 1 >= sjis.size()) break;  // a lead byte cut off by the end is dropped
       if (!kanji) {
         jis += "\x1B$B";
         kanji = true;
       }
+      if (pos + 1 >= sjis.size()) break;  // a lead byte cut off by the end is dropped
       unsigned char pair[2];
       detail::SjisPair(static_cast<unsigned char>(sjis[pos]),
                        static_cast<unsigned char>(sjis[pos + 1]), pair);

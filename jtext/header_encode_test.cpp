@@ -23,7 +23,8 @@ TEST(EncodeHeaderWordsTest, EncodesEachRunOfDoubleByteCharacters) {
        "=?ISO-2022-JP?B?GyRCRnxLXBsoSg==?=\xB1=?ISO-2022-JP?B?GyRCOGwbKEo=?="},
       {"ascii between runs", platform::Sjis("a日b本c"),
        "a=?ISO-2022-JP?B?GyRCRnwbKEo=?=b=?ISO-2022-JP?B?GyRCS1wbKEo=?=c"},
-      {"lead byte cut off by the end is dropped", "a\x93", "a"},
+      {"lead byte cut off by the end leaves an empty kanji run", "a\x93",
+       "a=?ISO-2022-JP?B?GyRCGyhK?="},
   };
   testing::ExpectRows(rows, EncodeHeaderWords);
 }
@@ -36,6 +37,8 @@ TEST(EncodeWholeWordTest, EncodesTheWholeValueOnceItHoldsADoubleByteCharacter) {
       {"half-width kana only unchanged", "\xB1\xB2.txt", "\xB1\xB2.txt"},
       {"half-width kana copied as they are", platform::Sjis("資ｱ"),
        "=?ISO-2022-JP?B?GyRCO3EbKEKx?="},
+      {"lead byte cut off by the end leaves an empty kanji run", "a\x93",
+       "=?ISO-2022-JP?B?YRskQhsoQg==?="},
   };
   testing::ExpectRows(rows, EncodeWholeWord);
 }

@@ -120,17 +120,10 @@ std::string ToJis(std::string_view text, Step step) {
       continue;
     }
     if (!kanji) {
-      // The first character of a run decides whether the run exists at all: a lead byte
-      // cut off by the end of the text is dropped without entering kanji mode.
-      unsigned char* o = out.Room(5);
-      const size_t used = step(s, end, o + 3);
-      if (used == 0) break;
-      std::memcpy(o, kEnterKanji, sizeof kEnterKanji);
-      out.SetEnd(o + 5);
-      s += used;
+      out.Append(kEnterKanji, sizeof kEnterKanji);
       kanji = true;
     }
-    // The rest of the run, in chunks so the room check is not paid per character.
+    // The run of 8-bit characters, in chunks so the room check is not paid per character.
     bool more = true;
     while (more) {
       unsigned char* o = out.Room(2 * kChunk);

@@ -98,7 +98,8 @@ TEST(SjisToJisTest, AnnouncesAsciiWithEscParenJ) {
        kIn + "\x24\x22\x25\x22\x24\x22" + kOut},
       {"mark without base is converted alone", "\xB1\xDE", kIn + "\x25\x22\x21\x2B" + kOut},
       {"trail byte 0x5C is not ascii", platform::Sjis("表"), kIn + "\x49\x3D" + kOut},
-      {"lead byte cut off by the end is dropped", "a\x82", "a"},
+      {"lead byte cut off by the end is dropped after the mode switch", "a\x82",
+       "a" + kIn + kOut},
       {"lead byte cut off after a run closes the run", "\x82\xA0\x82",
        kIn + "\x24\x22" + kOut},
   };
@@ -124,7 +125,8 @@ TEST(EucToJisTest, FollowsTheSameModeSwitching) {
       {"a with a mark that does not combine", "\x8E\xB1\x8E\xDE",
        kIn + "\x25\x22\x21\x2B" + kOut},
       {"line break leaves kanji mode", "\xA4\xA2\nx", kIn + "\x24\x22" + kOut + "\nx"},
-      {"cut-off pair is dropped", "x\xA4", "x"},
+      {"cut-off pair is dropped after the mode switch", "x\xA4", "x" + kIn + kOut},
+      {"cut-off single shift is dropped", "\xA4\xA2\x8E", kIn + "\x24\x22" + kOut},
   };
   testing::ExpectRows(rows, EucToJis);
 }
