@@ -90,8 +90,9 @@ fail() {
   exit 1
 }
 
-dovecot -c "$dir/dovecot.conf" || fail "dovecot did not start"
-postfix -c "$dir/postfix/etc" start >/dev/null 2>&1 || fail "postfix did not start"
+# The daemons must not inherit our output: a test runner would wait for it to close.
+dovecot -c "$dir/dovecot.conf" </dev/null >/dev/null 2>&1 || fail "dovecot did not start"
+postfix -c "$dir/postfix/etc" start </dev/null >/dev/null 2>&1 || fail "postfix did not start"
 
 deadline=$((SECONDS + timeout))
 until [ -s "$dir/run/master.pid" ] && [ -s "$dir/postfix/spool/pid/master.pid" ] &&
