@@ -19,11 +19,9 @@ class OutBuffer {
     if (static_cast<size_t>(end_ - p_) < n) Grow(n);
     return p_;
   }
-  // Marks bytes written through the pointer returned by Room as used.
-  void Advance(size_t n) { p_ += n; }
+  // Marks the bytes written through the pointer returned by Room, up to p, as used.
   void SetEnd(unsigned char* p) { p_ = p; }
 
-  void Put(unsigned char c) { *Room(1) = c, ++p_; }
   void Append(const void* data, size_t n) {
     std::memcpy(Room(n), data, n);
     p_ += n;
