@@ -60,9 +60,9 @@ TEST(FolderLogicTest, NodeTextsAndPathsSurviveTrailBytes) {
   EXPECT_EQ(AccountDirOf(P("受信\\acc\\")), P("受信\\acc\\"));
 }
 
-class MoveTest : public ::testing::Test {
+class FolderMoveTest : public ::testing::Test {
  protected:
-  MoveTest() : state(s.path()) {
+  FolderMoveTest() : state(s.path()) {
     s.WriteLines("受信\\acc\\MsgID.ini", {Rec("<m1@x>", "one", "1"), Rec("<m2@x>", "two", "2")});
     s.WriteLines("受信\\acc\\AlreadMsgID.ini", {"<m1@x>", "<m2@x>"});
     s.Write("受信\\acc\\0m1@x9.txt", "body1");
@@ -77,7 +77,7 @@ class MoveTest : public ::testing::Test {
   MainState state;
 };
 
-TEST_F(MoveTest, MoveAcrossAccountsMovesFilesRecordsAndKeys) {
+TEST_F(FolderMoveTest, MoveAcrossAccountsMovesFilesRecordsAndKeys) {
   MoveResult r = MoveRecords(state, {Rec("<m1@x>", "one", "1"), Rec("<gone>", "x", "1")},
                              P("受信\\two\\inbox\\"));
   EXPECT_EQ(r.moved_keys, std::vector<std::string>{"<m1@x>"});  // unknown record skipped
@@ -93,7 +93,7 @@ TEST_F(MoveTest, MoveAcrossAccountsMovesFilesRecordsAndKeys) {
   EXPECT_EQ(s.Lines("受信\\two\\AlreadMsgID.ini"), std::vector<std::string>{"<m1@x>"});
 }
 
-TEST_F(MoveTest, MoveWithinAnAccountKeepsTheKeysAndAppendsToTheTarget) {
+TEST_F(FolderMoveTest, MoveWithinAnAccountKeepsTheKeysAndAppendsToTheTarget) {
   s.WriteLines("受信\\acc\\sub\\MsgID.ini", {Rec("<z@x>", "zz", "2")});
   MoveRecords(state, {Rec("<m2@x>", "two", "2")}, P("受信\\acc\\sub\\"));
   EXPECT_EQ(s.Lines("受信\\acc\\AlreadMsgID.ini"),
@@ -104,7 +104,7 @@ TEST_F(MoveTest, MoveWithinAnAccountKeepsTheKeysAndAppendsToTheTarget) {
   EXPECT_TRUE(s.Exists("受信\\acc\\sub\\0m2@x9.txt"));
 }
 
-TEST_F(MoveTest, EmptyingAFolderForgetsItsKeysAndItsSubfolders) {
+TEST_F(FolderMoveTest, EmptyingAFolderForgetsItsKeysAndItsSubfolders) {
   s.WriteLines("受信\\acc\\sub\\MsgID.ini", {});
   s.Write("受信\\acc\\syomei.txt", "sig");
   EmptyFolder(state, state.current_folder);

@@ -2,6 +2,7 @@
 #include "app/list_logic.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <numeric>
 
 #include "app/index_list.h"
@@ -10,10 +11,18 @@
 namespace app {
 
 Row RowFromRecord(std::string_view record) {
-  std::vector<std::string> f = SplitRecord(record);
-  f.resize(std::max<size_t>(f.size(), 7));
+  // Record fields 0..6 go to columns 4, 0, 1, 2, 3, 5, 6; further fields are not shown.
+  static constexpr int kColumnOfField[kColumnCount] = {4, 0, 1, 2, 3, 5, 6};
   Row r;
-  r.col = {f[1], f[2], f[3], f[4], f[0], f[5], f[6]};
+  size_t start = 0;
+  for (int field = 0; field < kColumnCount; ++field) {
+    size_t tab = record.find('\t', start);
+    r.col[kColumnOfField[field]] = record.substr(start, tab == std::string_view::npos
+                                                            ? std::string_view::npos
+                                                            : tab - start);
+    if (tab == std::string_view::npos) break;
+    start = tab + 1;
+  }
   return r;
 }
 
@@ -38,25 +47,32 @@ int CompareAsciiNoCase(std::string_view a, std::string_view b) {
 void SortRows(std::vector<Row>& rows, int column, int sort_state) {
   if (column < 0 || column >= kColumnCount) return;
   const bool descending = sort_state < 0;
-  std::vector<size_t> order(rows.size());
+  // Rows that compare equal keep their order: the position breaks ties.
+  std::vector<uint32_t> order(rows.size());
   std::iota(order.begin(), order.end(), 0);
   if (column == 0) {
     // Collation keys made once per row: memcmp order equals the collator's order.
     std::vector<std::string> keys;
     keys.reserve(rows.size());
     for (const auto& r : rows) keys.push_back(platform::SortKey(r.col[0], false));
-    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-      return descending ? keys[b] < keys[a] : keys[a] < keys[b];
+    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+      int c = keys[a].compare(keys[b]);
+      if (c == 0) return a < b;
+      return descending ? c > 0 : c < 0;
     });
   } else {
-    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-      int c = CompareAsciiNoCase(rows[a].col[column], rows[b].col[column]);
+    std::vector<std::string_view> keys;
+    keys.reserve(rows.size());
+    for (const auto& r : rows) keys.emplace_back(r.col[static_cast<size_t>(column)]);
+    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+      int c = CompareAsciiNoCase(keys[a], keys[b]);
+      if (c == 0) return a < b;
       return descending ? c > 0 : c < 0;
     });
   }
   std::vector<Row> sorted;
   sorted.reserve(rows.size());
-  for (size_t i : order) sorted.push_back(std::move(rows[i]));
+  for (uint32_t i : order) sorted.push_back(std::move(rows[i]));
   rows = std::move(sorted);
 }
 

@@ -31,20 +31,10 @@ using testing::P;
 using testing::Rec;
 using testing::TestStore;
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "main_window_test";
-  static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
-}
-
 std::string U(const QString& s) { return s.toStdString(); }
 
 class MainWindowTest : public ::testing::Test {
  protected:
-  void SetUp() override { App(); }
-
   // Two accounts; "acc" has an inbox with five messages and a subfolder.
   void WriteStandardStore() {
     s.WriteLines("Account.ini", {"acc\tpop\tuser\tpw\tsmtp\tme@x\t110\t25\t0",
@@ -529,3 +519,11 @@ TEST_F(MainWindowTest, OpeningAMessageFileShowsItsHeaderBlockAndBody) {
 
 }  // namespace
 }  // namespace app
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();  // listing needs no display
+  // The application lives on main's stack so it goes before the statics it uses.
+  QApplication application(argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -134,13 +134,11 @@ TEST(SubjectSearchTest, AsciiLettersIgnoreCaseOtherBytesDoNot) {
   EXPECT_FALSE(SubjectContains("abc", "abd"));
 }
 
-TEST(IndexListTest, LinesRecordsAndStems) {
-  EXPECT_EQ(SplitLines("a\r\nb\nc\rd"), (std::vector<std::string>{"a", "b", "c", "d"}));
-  EXPECT_EQ(SplitRecord(""), std::vector<std::string>{""});
-  EXPECT_EQ(SplitRecord("a\t\tb").size(), 3u);
-  EXPECT_EQ(FileStem("<2005/09/01_093005tegamin_TKWorld>"), "02005709701_093005tegamin_TKWorld9");
-  EXPECT_EQ(FileStem(std::string(60, 'a') + " b").size(), 50u);
-  EXPECT_EQ(FileStem("a\\b|c*d\"e?f"), "a8b6c5d+e-f");
+TEST(AppIndexListTest, UnreadCountReadsTheSeventhFieldOnly) {
+  EXPECT_EQ(UnreadCount({Rec("<1>", "1", "1"), Rec("<2>", "x", "2"), "<3>\t1\t1\t1",
+                         Rec("<4>", "y", "1") + "\t<ref>", ""}),
+            2);
+  EXPECT_EQ(JoinLines({"a", ""}), "a\r\n\r\n");
   EXPECT_EQ(DirectoryOf(P("受信\\表")), P("受信\\"));
 }
 
