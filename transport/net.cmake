@@ -6,6 +6,8 @@ set(TRANSPORT_NET_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/rfc_reply.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tcp_connection.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pop3.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/pop3_retrieve.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/smtp.cpp
 )
 set(TRANSPORT_NET_TESTING_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/testing/scripted_server.cpp
@@ -16,6 +18,7 @@ set(TRANSPORT_NET_MAILSERVER_TESTS
 set(TRANSPORT_NET_TESTS
   ${CMAKE_CURRENT_LIST_DIR}/tcp_connection_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pop3_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/smtp_test.cpp
 )
 
 # Tests against real loopback mail servers. A CTest fixture starts them from a tree under /tmp

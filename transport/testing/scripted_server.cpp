@@ -86,6 +86,8 @@ std::vector<ScriptStep> ParseScript(const std::string& text) {
       steps.push_back({ScriptStep::kStall, {}});
     } else if (line.rfind("S: ", 0) == 0) {
       steps.push_back({ScriptStep::kSend, Unescape(line.substr(3))});
+    } else if (line == "C: <DATA>") {
+      steps.push_back({ScriptStep::kData, {}});
     } else if (line.rfind("C: ", 0) == 0) {
       steps.push_back({ScriptStep::kExpect, Unescape(line.substr(3))});
     } else {
@@ -168,6 +170,19 @@ void ScriptedServer::Serve() {
         break;
       }
       pending.erase(0, step.bytes.size());
+    } else if (step.kind == ScriptStep::kData) {
+      static const std::string kEnd = "\r\n.\r\n";
+      std::size_t end;
+      while ((end = pending.find(kEnd)) == std::string::npos) {
+        if (!receive_more()) break;
+      }
+      if (end == std::string::npos) {
+        Fail("step " + std::to_string(index + 1) + ": the message text never ended: \"" +
+             Printable(pending) + "\"");
+        break;
+      }
+      data_blocks_.push_back(pending.substr(0, end + 2));
+      pending.erase(0, end + kEnd.size());
     } else if (step.kind == ScriptStep::kClose) {
       closed_by_server = true;
       ++index;
@@ -192,6 +207,11 @@ void ScriptedServer::Serve() {
 std::string ScriptedServer::Finish() {
   if (thread_.joinable()) thread_.join();
   return failures_;
+}
+
+std::vector<std::string> ScriptedServer::DataBlocks() {
+  if (thread_.joinable()) thread_.join();
+  return data_blocks_;
 }
 
 std::string ScriptedServer::Received() {

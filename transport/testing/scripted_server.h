@@ -15,6 +15,7 @@ struct ScriptStep {
     kExpect,  // the client must send exactly `bytes` next
     kClose,   // the server closes the connection now (the rest of the script is unused)
     kStall,   // the server stays silent until the client sends or closes (or the guard time ends)
+    kData,    // the client sends a message text ending in CR LF "." CR LF; kept for DataBlocks
   };
   Kind kind;
   std::string bytes;
@@ -22,7 +23,8 @@ struct ScriptStep {
 
 // Parses a transcript: one step per line, "S: " (server sends) or "C: " (client sends) followed
 // by the bytes with C escapes spelled out (\r \n \t \\ \xHH); "CLOSE" and "STALL" on their own
-// lines; blank lines and lines starting with "#" are ignored. Line breaks of the script itself
+// lines; "C: <DATA>" for a message text of any content up to and including the CR LF "." CR LF
+// that ends it; blank lines and lines starting with "#" are ignored. Line breaks of the script itself
 // are not part of any step: every CR LF on the wire is written "\r\n".
 std::vector<ScriptStep> ParseScript(const std::string& text);
 
@@ -43,6 +45,8 @@ class ScriptedServer {
   std::string Finish();
   // Everything the client sent.
   std::string Received();
+  // The message texts matched by "C: <DATA>" steps, without the final "." CR LF.
+  std::vector<std::string> DataBlocks();
 
  private:
   void Serve();
@@ -53,6 +57,7 @@ class ScriptedServer {
   int listen_fd_ = -1;
   int port_ = 0;
   std::string received_;
+  std::vector<std::string> data_blocks_;
   std::string failures_;
   std::thread thread_;
 };

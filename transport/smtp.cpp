@@ -1,0 +1,136 @@
+// The SMTP client.
+#include "transport/smtp.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "transport/message.h"
+#include "transport/mime_writer.h"
+#include "transport/posix_channel.h"
+
+namespace transport {
+namespace {
+
+// Adds the mechanism words of one EHLO line ("AUTH LOGIN PLAIN", "AUTH=LOGIN") to `out`.
+void CollectMechanisms(std::string line, std::vector<std::string>& out) {
+  std::transform(line.begin(), line.end(), line.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  if (line.rfind("AUTH ", 0) != 0 && line.rfind("AUTH=", 0) != 0) return;
+  std::string rest = line.substr(4);
+  std::replace(rest.begin(), rest.end(), '=', ' ');
+  std::size_t pos = 0;
+  while (pos < rest.size()) {
+    std::size_t start = rest.find_first_not_of(' ', pos);
+    if (start == std::string::npos) break;
+    std::size_t end = rest.find(' ', start);
+    if (end == std::string::npos) end = rest.size();
+    std::string word = rest.substr(start, end - start);
+    if (std::find(out.begin(), out.end(), word) == out.end()) out.push_back(word);
+    pos = end;
+  }
+}
+
+void SendRecipients(TIdSMTP& smtp, const TIdEMailAddressList& list) {
+  for (std::size_t i = 0; i < list.Count(); ++i) {
+    smtp.SendCommand("RCPT TO:<" + list[i].Address + ">", {250, 251});
+  }
+}
+
+}  // namespace
+
+std::string Base64Line(const std::string& text) {
+  static const char kAlphabet[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  out.reserve((text.size() + 2) / 3 * 4);
+  std::size_t i = 0;
+  for (; i + 3 <= text.size(); i += 3) {
+    unsigned v = (static_cast<unsigned char>(text[i]) << 16) |
+                 (static_cast<unsigned char>(text[i + 1]) << 8) |
+                 static_cast<unsigned char>(text[i + 2]);
+    out += kAlphabet[(v >> 18) & 63];
+    out += kAlphabet[(v >> 12) & 63];
+    out += kAlphabet[(v >> 6) & 63];
+    out += kAlphabet[v & 63];
+  }
+  if (i < text.size()) {
+    unsigned v = static_cast<unsigned char>(text[i]) << 16;
+    if (i + 1 < text.size()) v |= static_cast<unsigned char>(text[i + 1]) << 8;
+    out += kAlphabet[(v >> 18) & 63];
+    out += kAlphabet[(v >> 12) & 63];
+    out += i + 1 < text.size() ? kAlphabet[(v >> 6) & 63] : '=';
+    out += '=';
+  }
+  return out;
+}
+
+TIdSMTP::TIdSMTP() {
+  Port = 25;
+  ReadTimeout = kDefaultReadTimeout;
+  MaxLineAction = maException;
+}
+
+void TIdSMTP::SetAuthenticationType(TIdSMTPAuthenticationType type) {
+  authentication_type_ = type;
+  if (type == atLogin) use_ehlo_ = true;
+}
+
+void TIdSMTP::SetUseEhlo(bool use_ehlo) {
+  use_ehlo_ = use_ehlo;
+  if (!use_ehlo) authentication_type_ = atNone;
+}
+
+void TIdSMTP::Connect(int timeout) {
+  TIdTCPClient::Connect(timeout);
+  try {
+    ReadReply();
+    CheckReply(LastReply().NumericCode(), {220});
+    mechanisms_.clear();
+    const std::string name = HeloName.empty() ? LocalHostName() : HeloName;
+    if (use_ehlo_ && SendCommand("EHLO " + name) == 250) {
+      for (const std::string& line : LastReply().Text) CollectMechanisms(line, mechanisms_);
+      return;
+    }
+    SendCommand("HELO " + name, {250});
+  } catch (...) {
+    Disconnect();
+    throw;
+  }
+}
+
+void TIdSMTP::Disconnect() {
+  if (IsConnected()) {
+    try {
+      WriteLine("QUIT");
+    } catch (const EIdException&) {
+      // The server is gone already; closing is all that is left to do.
+    }
+  }
+  TIdTCPClient::Disconnect();
+  authenticated_ = false;
+}
+
+void TIdSMTP::Authenticate() {
+  SendCommand("AUTH LOGIN", {334});
+  SendCommand(Base64Line(Username), {334});
+  SendCommand(Base64Line(Password), {235});
+  authenticated_ = true;
+}
+
+void TIdSMTP::Send(TIdMessage& message) {
+  SendCommand("RSET");
+  if (authentication_type_ == atLogin && !authenticated_ &&
+      std::find(mechanisms_.begin(), mechanisms_.end(), "LOGIN") != mechanisms_.end()) {
+    Authenticate();
+  }
+  SendCommand("MAIL FROM:<" + message.From.Address + ">", {250});
+  SendRecipients(*this, message.Recipients);
+  SendRecipients(*this, message.CCList);
+  SendRecipients(*this, message.BccList);
+  SendCommand("DATA", {354});
+  message.ExtraHeaders.SetValue("X-Mailer", MailAgent);
+  WriteMessage(message, *this);
+  SendCommand(".", {250});
+}
+
+}  // namespace transport
