@@ -2,7 +2,6 @@
 #include "store/index_list.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <numeric>
 
 #include "platform/collation.h"
@@ -32,50 +31,31 @@ void IndexList::SetText(std::string_view text) {
 
 void IndexList::SortAndDropDuplicates() {
   const size_t n = lines_.size();
-  std::vector<std::string_view> views(lines_.begin(), lines_.end());
-  std::vector<std::string> prefixes = TextKeyPrefixes(views);
-  // The first sixteen prefix bytes as two numbers settle most comparisons without
-  // touching the strings. A prefix may end early (where the full key has to decide), so
-  // the numbers are used only when both prefixes reach that far.
+  // Sorting the prefixes by value keeps each comparison inside the two entries.
   struct Entry {
-    uint64_t high;
-    uint64_t low;
-    bool has_head;
+    KeyPrefix prefix;
     size_t index;
   };
-  auto bytes_at = [](const std::string& p, size_t from) {
-    uint64_t value = 0;
-    for (size_t b = from; b < from + 8; ++b)
-      value = (value << 8) | static_cast<unsigned char>(p[b]);
-    return value;
-  };
   std::vector<Entry> order(n);
-  for (size_t i = 0; i < n; ++i) {
-    const std::string& p = prefixes[i];
-    bool has_head = p.size() >= 16;
-    order[i] = {has_head ? bytes_at(p, 0) : 0, has_head ? bytes_at(p, 8) : 0, has_head, i};
-  }
+  for (size_t i = 0; i < n; ++i) order[i] = {MakeKeyPrefix(lines_[i]), i};
   // Stable, so of lines equal ignoring case the first one in the file is kept.
   std::stable_sort(order.begin(), order.end(), [&](const Entry& a, const Entry& b) {
-    if (a.has_head && b.has_head) {
-      if (a.high != b.high) return a.high < b.high;
-      if (a.low != b.low) return a.low < b.low;
-    }
-    return CompareKeyed(prefixes[a.index], lines_[a.index], prefixes[b.index], lines_[b.index]) < 0;
+    return CompareKeyed(a.prefix, lines_[a.index], b.prefix, lines_[b.index]) < 0;
   });
   std::vector<std::string> lines;
   lines.reserve(n);
   prefixes_.clear();
   prefixes_.reserve(n);
   for (const Entry& entry : order) {
-    const size_t i = entry.index;
+    std::string& line = lines_[entry.index];
     // Lines equal ignoring case have equal prefixes, so most pairs need no closer look.
-    if (!lines.empty() && prefixes_.back() == prefixes[i] &&
-        platform::SameIgnoringCase(lines.back(), lines_[i])) {
+    if (!lines.empty() && ComparePrefixes(prefixes_.back(), entry.prefix) == 0 &&
+        prefixes_.back().size == entry.prefix.size &&
+        platform::SameIgnoringCase(lines.back(), line)) {
       continue;
     }
-    prefixes_.push_back(std::move(prefixes[i]));
-    lines.push_back(std::move(lines_[i]));
+    prefixes_.push_back(entry.prefix);
+    lines.push_back(std::move(line));
   }
   lines_ = std::move(lines);
 }
@@ -107,7 +87,7 @@ void IndexList::Clear() {
   running_max_valid_ = false;
 }
 
-int IndexList::CompareLine(size_t i, std::string_view prefix, std::string_view line) const {
+int IndexList::CompareLine(size_t i, const KeyPrefix& prefix, std::string_view line) const {
   return CompareKeyed(prefixes_[i], lines_[i], prefix, line);
 }
 
@@ -117,7 +97,7 @@ size_t IndexList::Add(std::string_view line) {
     lines_.emplace_back(line);
     return lines_.size() - 1;
   }
-  std::string prefix = TextKeyPrefix(line);
+  KeyPrefix prefix = MakeKeyPrefix(line);
   size_t lo = 0;
   size_t hi = lines_.size();
   while (lo < hi) {
@@ -131,9 +111,9 @@ size_t IndexList::Add(std::string_view line) {
   if (lo < lines_.size() && platform::SameIgnoringCase(lines_[lo], line)) return lo;
   const auto at = static_cast<std::ptrdiff_t>(lo);
   lines_.emplace(lines_.begin() + at, line);
-  prefixes_.insert(prefixes_.begin() + at, std::move(prefix));
+  prefixes_.insert(prefixes_.begin() + at, prefix);
   if (field0_valid_)
-    field0_prefixes_.insert(field0_prefixes_.begin() + at, TextKeyPrefix(Field0(line)));
+    field0_prefixes_.insert(field0_prefixes_.begin() + at, MakeKeyPrefix(Field0(line)));
   return lo;
 }
 
@@ -151,7 +131,7 @@ void IndexList::EnsureFindCache() const {
     std::vector<std::string_view> fields;
     fields.reserve(lines_.size());
     for (const std::string& line : lines_) fields.push_back(Field0(line));
-    field0_prefixes_ = TextKeyPrefixes(fields);
+    field0_prefixes_ = MakeKeyPrefixes(fields);
     field0_valid_ = true;
     running_max_valid_ = false;
   }
@@ -185,7 +165,7 @@ int IndexList::Find(std::string_view key) const {
   // only in kana kind or width), but its running maximum does, so a binary search over
   // the running maxima finds that record.
   EnsureFindCache();
-  std::string prefix = TextKeyPrefix(key);
+  KeyPrefix prefix = MakeKeyPrefix(key);
   auto it = std::lower_bound(
       running_max_.begin(), running_max_.end(), key, [&](size_t pos, std::string_view k) {
         return CompareKeyed(field0_prefixes_[pos], Field0(lines_[pos]), prefix, k) < 0;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/filesystem.h"
+#include "store/text_key.h"
 
 namespace store {
 
@@ -66,17 +67,17 @@ class IndexList {
   void SortAndDropDuplicates();
   void EnsureFindCache() const;
   // <0, 0 or >0: line `i` against `line` whose key prefix is `prefix`.
-  int CompareLine(size_t i, std::string_view prefix, std::string_view line) const;
+  int CompareLine(size_t i, const KeyPrefix& prefix, std::string_view line) const;
 
   Order order_;
   std::vector<std::string> lines_;
-  std::vector<std::string> prefixes_;  // key prefixes of lines_ (sorted lists only)
+  std::vector<KeyPrefix> prefixes_;  // key prefixes of lines_ (sorted lists only)
 
   // Find's helpers (sorted lists only): the key prefixes of every line's field 0, kept
   // parallel to lines_ once made, and the positions where field 0 reaches a new maximum,
   // rebuilt after a change.
   mutable bool field0_valid_ = false;
-  mutable std::vector<std::string> field0_prefixes_;
+  mutable std::vector<KeyPrefix> field0_prefixes_;
   mutable bool running_max_valid_ = false;
   mutable std::vector<size_t> running_max_;
 };

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -76,17 +75,15 @@ std::vector<std::string> RandomTexts(unsigned seed, int count) {
 
 TEST(TextKeyTest, KeyedComparisonEqualsTheCollator) {
   std::vector<std::string> texts = RandomTexts(11, 260);
-  std::vector<std::string> prefixes;
-  for (const std::string& t : texts) prefixes.push_back(TextKeyPrefix(t));
+  std::vector<KeyPrefix> prefixes;
+  for (const std::string& t : texts) prefixes.push_back(MakeKeyPrefix(t));
   int decided_by_prefix = 0;
   for (size_t i = 0; i < texts.size(); ++i) {
     for (size_t j = 0; j < texts.size(); ++j) {
       int expected = Sign(platform::CompareText(texts[i], texts[j], true));
       ASSERT_EQ(Sign(CompareKeyed(prefixes[i], texts[i], prefixes[j], texts[j])), expected)
           << texts[i] << " / " << texts[j];
-      size_t n = std::min(prefixes[i].size(), prefixes[j].size());
-      int by_prefix = Sign(std::memcmp(prefixes[i].data(), prefixes[j].data(), n));
-      if (by_prefix != 0) {
+      if (int by_prefix = ComparePrefixes(prefixes[i], prefixes[j]); by_prefix != 0) {
         ++decided_by_prefix;
         ASSERT_EQ(by_prefix, expected) << texts[i] << " / " << texts[j];
       }
@@ -102,14 +99,11 @@ TEST(TextKeyTest, PrefixesOfMessageKeysDecideAlone) {
       "<2005/09/01_093005tegamin_TKWorld>", "<2005/09/01_093006tegamin_TKWorld>",
       "<20051201123456.ABCD@mail.example.co.jp>", "<20051201123456.ABCE@mail.example.co.jp>"};
   for (size_t i = 0; i + 1 < keys.size(); i += 2) {
-    std::string a = TextKeyPrefix(keys[i]);
-    std::string b = TextKeyPrefix(keys[i + 1]);
-    size_t n = std::min(a.size(), b.size());
-    EXPECT_LT(std::memcmp(a.data(), b.data(), n), 0) << keys[i];
+    EXPECT_EQ(ComparePrefixes(MakeKeyPrefix(keys[i]), MakeKeyPrefix(keys[i + 1])), -1) << keys[i];
   }
-  EXPECT_EQ(TextKeyPrefix("<KEY@X>"), TextKeyPrefix("<key@x>"));
-  EXPECT_EQ(TextKeyPrefixes({"b", "a"}),
-            (std::vector<std::string>{TextKeyPrefix("b"), TextKeyPrefix("a")}));
+  EXPECT_EQ(ComparePrefixes(MakeKeyPrefix("<KEY@X>"), MakeKeyPrefix("<key@x>")), 0);
+  // A text that ends sorts before its own continuation, by prefix alone.
+  EXPECT_EQ(ComparePrefixes(MakeKeyPrefix("<a>"), MakeKeyPrefix("<a>b")), -1);
 }
 
 }  // namespace
