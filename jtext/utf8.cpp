@@ -1,60 +1,68 @@
 #include "jtext/utf8.h"
 
 #include <array>
-#include <memory>
+#include <mutex>
 
 #include "platform/codepage.h"
 
 namespace jtext {
 namespace {
 
-// Code page 932 form of every Basic Multilingual Plane character, taken once from the
-// platform converter: a double-byte code as lead << 8 | trail, a single byte as itself.
-using CodeTable = std::array<unsigned short, 0x10000>;
+// Code page 932 form of every Basic Multilingual Plane character, taken from the platform
+// converter a block of 256 characters at a time on first use (a header needs only a few
+// blocks): a double-byte code as lead << 8 | trail, a single byte as itself.
+constexpr char32_t kBlock = 256;
 
-bool IsSurrogate(char32_t u) { return u >= 0xD800 && u <= 0xDFFF; }
-
-// Fills table entries [first, first + count) from one converter call. Every character
-// converts to exactly one code page 932 character ("?" when unmappable), so the result
-// splits back into one code per input character; returns false when it does not.
-bool FillBlock(CodeTable& table, char32_t first, char32_t count) {
-  std::u16string block;
-  for (char32_t u = first; u < first + count; ++u) block.push_back(static_cast<char16_t>(u));
-  const std::string sjis = platform::Cp932FromUtf16(block);
-  size_t k = 0;
-  for (char32_t u = first; u < first + count; ++u) {
-    if (k >= sjis.size()) return false;
-    const auto lead = static_cast<unsigned char>(sjis[k]);
-    if (platform::IsSjisLeadByte(lead) && k + 1 < sjis.size()) {
-      table[u] = static_cast<unsigned short>(lead << 8 | static_cast<unsigned char>(sjis[k + 1]));
-      k += 2;
-    } else {
-      table[u] = lead;
-      k += 1;
-    }
+class CodeTable {
+ public:
+  unsigned Code(char32_t u) {
+    const size_t block = u / kBlock;
+    std::call_once(filled_[block], [this, block] { Fill(static_cast<char32_t>(block * kBlock)); });
+    return codes_[u];
   }
-  return k == sjis.size();
-}
 
-std::unique_ptr<CodeTable> BuildTable() {
-  auto table = std::make_unique<CodeTable>();
-  // Small blocks keep each converter call short (its cost grows with unmappable runs).
-  constexpr char32_t kBlock = 256;
-  for (char32_t first = 0; first < 0x10000; first += kBlock) {
+ private:
+  static bool IsSurrogate(char32_t u) { return u >= 0xD800 && u <= 0xDFFF; }
+
+  void Fill(char32_t first) {
     if (IsSurrogate(first)) {
-      for (char32_t u = first; u < first + kBlock; ++u) (*table)[u] = '?';
-      continue;
+      for (char32_t u = first; u < first + kBlock; ++u) codes_[u] = '?';
+      return;
     }
-    if (!FillBlock(*table, first, kBlock)) {
-      for (char32_t u = first; u < first + kBlock; ++u) FillBlock(*table, u, 1);
+    if (!Convert(first, kBlock)) {
+      for (char32_t u = first; u < first + kBlock; ++u) Convert(u, 1);
     }
   }
-  return table;
-}
 
-const CodeTable& Table() {
-  static const std::unique_ptr<CodeTable> table = BuildTable();
-  return *table;
+  // Fills entries [first, first + count) from one converter call. Every character converts
+  // to exactly one code page 932 character ("?" when unmappable), so the result splits back
+  // into one code per input character; returns false when it does not.
+  bool Convert(char32_t first, char32_t count) {
+    std::u16string block;
+    for (char32_t u = first; u < first + count; ++u) block.push_back(static_cast<char16_t>(u));
+    const std::string sjis = platform::Cp932FromUtf16(block);
+    size_t k = 0;
+    for (char32_t u = first; u < first + count; ++u) {
+      if (k >= sjis.size()) return false;
+      const auto lead = static_cast<unsigned char>(sjis[k]);
+      if (platform::IsSjisLeadByte(lead) && k + 1 < sjis.size()) {
+        codes_[u] = static_cast<unsigned short>(lead << 8 | static_cast<unsigned char>(sjis[k + 1]));
+        k += 2;
+      } else {
+        codes_[u] = lead;
+        k += 1;
+      }
+    }
+    return k == sjis.size();
+  }
+
+  std::array<std::once_flag, 0x10000 / kBlock> filled_;
+  std::array<unsigned short, 0x10000> codes_{};
+};
+
+CodeTable& Table() {
+  static CodeTable table;
+  return table;
 }
 
 bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
@@ -62,7 +70,7 @@ bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
 }  // namespace
 
 std::string Utf8ToSjis(std::string_view utf8) {
-  const CodeTable& table = Table();
+  CodeTable& table = Table();
   const auto* s = reinterpret_cast<const unsigned char*>(utf8.data());
   const unsigned char* const end = s + utf8.size();
   // Every character becomes at most as many bytes as its UTF-8 form.
@@ -97,7 +105,7 @@ std::string Utf8ToSjis(std::string_view utf8) {
     } else {
       return {};  // a stray continuation byte or a byte no UTF-8 sequence starts with
     }
-    const unsigned code = table[u];
+    const unsigned code = table.Code(u);
     if (code > 0xFF) *o++ = static_cast<unsigned char>(code >> 8);
     *o++ = static_cast<unsigned char>(code & 0xFF);
   }
