@@ -96,11 +96,18 @@ bool MessageMover::Move(std::string_view key, bool move_keys) {
   target_index_.Add(record);
   // The record's own key names the files, exactly as when they were written.
   std::string stored_key = GetField(record, kKeyField);
-  fs_.RenameFile(MessageFilePath(source_folder_, stored_key),
-                 MessageFilePath(target_folder_, stored_key));
+  std::string from = MessageFilePath(source_folder_, stored_key);
+  std::string to = MessageFilePath(target_folder_, stored_key);
+  // Two keys of one stem share a file and the later write wins; a rename never
+  // replaces, so the older file in the target goes first when there is one to move.
+  if (fs_.FileExists(from) && fs_.FileExists(to)) fs_.DeleteFile(to);
+  fs_.RenameFile(from, to);
   std::string attachments = AttachmentDirectory(source_folder_, stored_key);
   if (fs_.DirectoryExists(attachments)) {
-    MoveDirectoryTree(fs_, attachments, AttachmentDirectory(target_folder_, stored_key));
+    // Likewise for the attachments: left behind, these would belong to no message.
+    std::string target = AttachmentDirectory(target_folder_, stored_key);
+    DeleteDirectoryTree(fs_, target);
+    MoveDirectoryTree(fs_, attachments, target);
   }
   source_index_.Delete(static_cast<size_t>(pos));
   if (move_keys && crosses_accounts_) {

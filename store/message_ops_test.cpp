@@ -130,6 +130,18 @@ TEST_F(MessageOpsTest, MoveAcrossAccountsCreatesMissingLists) {
   EXPECT_EQ(LoadIndex(FolderIndexPath(acct2_)).size(), 1u);
 }
 
+TEST_F(MessageOpsTest, MoveReplacesFilesOfTheSameStemInTheTarget) {
+  fs_.ForceDirectories(AttachmentDirectory(sub1_, "<m1@x>"));
+  fs_.WriteFileAtomic(AttachmentDirectory(sub1_, "<m1@x>") + "old.txt", "old");
+  fs_.WriteFileAtomic(MessageFilePath(sub1_, "<m1@x>"), "old body");
+  MessageMover mover(fs_, acct1_, source_index_, source_keys_, sub1_);
+  EXPECT_TRUE(mover.Move("<m1@x>"));
+  EXPECT_EQ(*fs_.ReadFile(MessageFilePath(sub1_, "<m1@x>")), "body of <m1@x>");
+  EXPECT_TRUE(fs_.FileExists(AttachmentDirectory(sub1_, "<m1@x>") + Sjis("表.txt")));
+  EXPECT_FALSE(fs_.FileExists(AttachmentDirectory(sub1_, "<m1@x>") + "old.txt"));
+  EXPECT_FALSE(fs_.DirectoryExists(AttachmentDirectory(acct1_, "<m1@x>")));
+}
+
 TEST_F(MessageOpsTest, MoveOntoTheSameFolderChangesNothing) {
   MessageMover mover(fs_, acct1_, source_index_, source_keys_, acct1_);
   EXPECT_FALSE(mover.Move("<m1@x>"));
