@@ -68,10 +68,21 @@ QAction* TForm1::action(const QString& name) const {
   return it == actions_.end() ? nullptr : it->second;
 }
 
+void TForm1::Guarded(const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (const std::exception& e) {
+    // Error texts carry native (UTF-8) file names; the box takes Shift_JIS.
+    ui_.ShowError(platform::Cp932FromUtf8(e.what()));
+  }
+}
+
 QAction* TForm1::MakeAction(const char* name, const char* caption, void (TForm1::*handler)()) {
   auto* a = new QAction(QString::fromUtf8(caption), this);
   a->setObjectName(QString::fromLatin1(name));
-  if (handler != nullptr) connect(a, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+  if (handler != nullptr) {
+    connect(a, &QAction::triggered, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
+  }
   actions_[a->objectName()] = a;
   return a;
 }
@@ -215,13 +226,18 @@ void TForm1::BuildLayout() {
   lower_split_->setSizes({580 - 240 - 8 - 7 - 89, 89});
 
   connect(list_->horizontalHeader(), &QHeaderView::sectionClicked, this,
-          [this](int section) { ListView1ColumnClick(section); });
-  connect(list_, &QTableView::clicked, this, [this] { ListView1Click(); });
-  connect(tree1_, &QTreeWidget::itemClicked, this, [this] { TreeView1Click(); });
-  connect(tree2_, &QTreeWidget::itemClicked, this, [this] { TreeView2Click(); });
-  connect(attachments_, &QListWidget::itemDoubleClicked, this, [this] { mnuDirectExeClick(); });
+          [this](int section) { Guarded([this, section] { ListView1ColumnClick(section); }); });
+  connect(list_, &QTableView::clicked, this, [this] { Guarded([this] { ListView1Click(); }); });
+  connect(tree1_, &QTreeWidget::itemClicked, this,
+          [this] { Guarded([this] { TreeView1Click(); }); });
+  connect(tree2_, &QTreeWidget::itemClicked, this,
+          [this] { Guarded([this] { TreeView2Click(); }); });
+  connect(attachments_, &QListWidget::itemDoubleClicked, this,
+          [this] { Guarded([this] { mnuDirectExeClick(); }); });
   tree1_->accepts_drop = [this](QTreeWidgetItem* item) { return AcceptsDropOn(item); };
-  tree1_->on_drop = [this](QTreeWidgetItem* item) { TreeView1DragDrop(item); };
+  tree1_->on_drop = [this](QTreeWidgetItem* item) {
+    Guarded([this, item] { TreeView1DragDrop(item); });
+  };
 }
 
 void TForm1::BuildMenus() {
@@ -295,7 +311,8 @@ void TForm1::BuildMenus() {
     a->setChecked(s.tag == 2);
     a->setData(s.tag);
     sort_group->addAction(a);
-    connect(a, &QAction::triggered, this, [this, tag = s.tag] { mnuSortNewClick(tag); });
+    connect(a, &QAction::triggered, this,
+            [this, tag = s.tag] { Guarded([this, tag] { mnuSortNewClick(tag); }); });
     view->addAction(a);
   }
   view->addSeparator();
@@ -351,7 +368,8 @@ void TForm1::BuildMenus() {
   for (const ColourItem& c : colours) {
     QAction* a = MakeAction(c.name, c.caption, nullptr);
     a->setData(c.tag);
-    connect(a, &QAction::triggered, this, [this, tag = c.tag] { mnuColorClick(tag); });
+    connect(a, &QAction::triggered, this,
+            [this, tag = c.tag] { Guarded([this, tag] { mnuColorClick(tag); }); });
     colour_menu->addAction(a);
   }
   list_->addAction(colour_menu->menuAction());
@@ -499,7 +517,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     auto* key = static_cast<QKeyEvent*>(event);
     auto* w = qobject_cast<QWidget*>(watched);
     if (key->key() == Qt::Key_Escape && w != nullptr && w->window() == this) {
-      StopCommand();
+      Guarded([this] { StopCommand(); });
       return true;
     }
   }

@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -115,6 +116,9 @@ class TForm1 : public QMainWindow {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // Runs a handler; an error no command handled goes to the default error box and the
+  // window keeps running.
+  void Guarded(const std::function<void()>& handler);
   void BuildLayout();
   void BuildMenus();
   void BuildToolBar();

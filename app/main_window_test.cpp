@@ -490,6 +490,20 @@ TEST_F(MainWindowTest, HtmlViewWritesTheScratchPage) {
   EXPECT_EQ(ui.Texts("info").back(), "Yubinko Ver1.1");
 }
 
+TEST_F(MainWindowTest, AFailingCommandShowsTheErrorAndTheWindowGoesOn) {
+  WriteStandardStore();
+  Open();
+  // The folder's index became a directory: saving it fails inside the command.
+  std::filesystem::remove(s.fs().Native(P("受信\\acc\\MsgID.ini")));
+  std::filesystem::create_directory(s.fs().Native(P("受信\\acc\\MsgID.ini")));
+  Select({"<d@x>"});
+  form->action("mnuColorRed")->trigger();
+  ASSERT_EQ(ui.Texts("error").size(), 1u);
+  EXPECT_FALSE(ui.Texts("error")[0].empty());
+  form->action("N32")->trigger();  // still answering
+  EXPECT_EQ(ui.Texts("info").back(), "Yubinko Ver1.1");
+}
+
 #ifdef YUBINKO_HAVE_EML_VIEW
 TEST_F(MainWindowTest, OpeningAMessageFileShowsItsHeaderBlockAndBody) {
   WriteStandardStore();
