@@ -11,8 +11,13 @@
 #include <thread>
 #include <vector>
 
+#include "jtext/convert.h"
+#include "jtext/header_encode.h"
+#include "platform/codepage.h"
 #include "platform/tempfiles.h"
+#include "transport/message.h"
 #include "transport/pop3.h"
+#include "transport/smtp.h"
 
 namespace transport {
 namespace {
@@ -160,6 +165,139 @@ TEST_F(MailServerTest, DeletionWithoutQuitIsNotApplied) {
   again.Connect();
   EXPECT_EQ(again.MessageCount(), 2);
   again.Disconnect();
+}
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string WriteTempFile(const std::string& bytes) {
+  std::string path = platform::MakeTempFile("attach");
+  std::ofstream(path, std::ios::binary) << bytes;
+  return path;
+}
+
+TEST_F(MailServerTest, JapaneseMessageWithAttachmentsSurvivesSmtpAndPop3) {
+  Seed("bob", {});
+  Seed("alice", {});
+  const std::string subject = platform::Sjis("日本語の件名：受信テスト");
+  const std::string sender = platform::Sjis("送信 太郎");
+  const std::string attachment_name = platform::Sjis("添付資料①.txt");
+  const std::vector<std::string> body = {
+      jtext::ConvertCode(platform::Sjis("こんにちは、本文です。"), jtext::kCodeJis),
+      "",
+      ".a line that starts with a dot",
+      ".",
+      jtext::ConvertCode(platform::Sjis("以上、よろしくお願いします。"), jtext::kCodeJis),
+  };
+  std::string binary;
+  for (int i = 0; i < 5000; ++i) binary += static_cast<char>((i * 7 + i / 256) & 0xFF);
+  const std::string text_file = platform::Sjis("一行目\r\n二行目\r\n");
+  const std::string binary_path = WriteTempFile(binary);
+  const std::string text_path = WriteTempFile(text_file);
+
+  {
+    TIdMessage msg;
+    msg.From = TIdEMailAddressItem("alice@example.test", jtext::EncodeHeaderWords(sender));
+    msg.Recipients.Add(TIdEMailAddressItem("bob@example.test", platform::Sjis("受信者")));
+    msg.BccList.Add(TIdEMailAddressItem("alice@example.test", ""));
+    msg.Subject = jtext::EncodeHeaderWords(subject);
+    msg.Body = body;
+    msg.Parts.AddAttachment(binary_path).FileName = "data.bin";
+    msg.Parts.AddAttachment(text_path).FileName = jtext::EncodeWholeWord(attachment_name);
+
+    TIdSMTP smtp;
+    smtp.Host = "127.0.0.1";
+    smtp.Port = smtp_port_;
+    smtp.Username = "alice";
+    smtp.Password = "alicepw";
+    smtp.SetAuthenticationType(atLogin);
+    smtp.Connect();
+    smtp.Send(msg);
+    EXPECT_TRUE(smtp.DidAuthenticate());
+    smtp.Disconnect();
+  }
+  std::remove(binary_path.c_str());
+  std::remove(text_path.c_str());
+
+  // Delivery runs after the SMTP session; wait a bounded time for it.
+  auto fetch = [&](const std::string& user, const std::string& password, TIdMessage& out) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      TIdPOP3 pop;
+      Aim(pop, user, password);
+      pop.Connect();
+      if (pop.MessageCount() == 1) {
+        EXPECT_TRUE(pop.Retrieve(1, out));
+        pop.Disconnect();
+        return true;
+      }
+      pop.Disconnect();
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+  };
+
+  TIdMessage got;
+  got.DeleteTempFiles = true;
+  ASSERT_TRUE(fetch("bob", "bobpw", got)) << "the message never reached bob's mailbox";
+  EXPECT_EQ(got.Subject, subject);
+  EXPECT_EQ(got.From.Name, sender);
+  EXPECT_EQ(got.From.Address, "alice@example.test");
+  ASSERT_EQ(got.Recipients.Count(), 1u);
+  EXPECT_EQ(got.Recipients[0].Name, platform::Sjis("受信者"));
+  EXPECT_EQ(got.Headers.IndexOfName("Bcc"), -1);
+
+  std::vector<std::string> text_body;
+  std::vector<const TIdAttachment*> attachments;
+  for (std::size_t i = 0; i < got.Parts.Count(); ++i) {
+    if (got.Parts[i].Kind() == TIdPartKind::kText) {
+      text_body = static_cast<const TIdText&>(got.Parts[i]).Body;
+    } else {
+      attachments.push_back(&static_cast<const TIdAttachment&>(got.Parts[i]));
+    }
+  }
+  // The writer ends the text part with an empty line before the next boundary.
+  while (!text_body.empty() && text_body.back().empty()) text_body.pop_back();
+  EXPECT_EQ(text_body, body);
+  ASSERT_EQ(attachments.size(), 2u);
+  EXPECT_EQ(attachments[0]->FileName, "data.bin");
+  EXPECT_EQ(ReadBytes(attachments[0]->StoredPath), binary);
+  EXPECT_EQ(attachments[1]->FileName, attachment_name);
+  EXPECT_EQ(ReadBytes(attachments[1]->StoredPath), text_file);
+
+  // The Bcc copy reached alice and names her in no header either.
+  TIdMessage copy;
+  copy.DeleteTempFiles = true;
+  ASSERT_TRUE(fetch("alice", "alicepw", copy));
+  EXPECT_EQ(copy.Subject, subject);
+  for (const std::string& line : copy.Headers) {
+    EXPECT_EQ(line.rfind("Bcc", 0), std::string::npos) << line;
+  }
+}
+
+TEST_F(MailServerTest, WrongSmtpPasswordIsRefusedBeforeTheEnvelope) {
+  TIdSMTP smtp;
+  smtp.Host = "127.0.0.1";
+  smtp.Port = smtp_port_;
+  smtp.Username = "alice";
+  smtp.Password = "wrong";
+  smtp.SetAuthenticationType(atLogin);
+  smtp.Connect();
+  EXPECT_EQ(smtp.AuthSchemesSupported(), (std::vector<std::string>{"PLAIN", "LOGIN"}));
+  TIdMessage msg;
+  msg.From = TIdEMailAddressItem("alice@example.test", "");
+  msg.Recipients.Add(TIdEMailAddressItem("bob@example.test", ""));
+  msg.Body = {"never sent"};
+  try {
+    smtp.Send(msg);
+    ADD_FAILURE() << "sent with a wrong password";
+  } catch (const EIdProtocolReplyError& e) {
+    EXPECT_EQ(e.ReplyErrorCode(), 535);
+  }
+  EXPECT_FALSE(smtp.DidAuthenticate());
+  EXPECT_TRUE(smtp.IsConnected());
+  smtp.Disconnect();
 }
 
 }  // namespace
