@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "transport/message.h"
 #include "transport/testing/scripted_server.h"
 
 namespace transport {
@@ -238,6 +239,40 @@ TEST(TIdPOP3Retrieve, OverlongLineIsRefused) {
   EXPECT_THROW(pop.RetrieveRaw(1, lines), EIdReadLnMaxLineLengthExceeded);
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0].size(), 16383u);
+  pop.Disconnect();
+  EXPECT_EQ(server.Finish(), "");
+}
+
+TEST(TIdPOP3Retrieve, ReadsMessagesThroughTheReader) {
+  ScriptedServer server(std::string(kLogin) + R"(
+    C: RETR 1\r\n
+    S: +OK\r\nSubject: only a header\r\nFrom: a@example.test\r\n.\r\n
+    C: RETR 2\r\n
+    S: +OK\r\nSubject: with body\r\n\r\n..stuffed\r\n\r\nplain\r\n.\r\n
+    C: RETR 3\r\n
+    S: -ERR Message 3 expunged.\r\n
+    C: STAT\r\n
+    S: +OK 3 100\r\n
+    C: QUIT\r\n
+  )");
+  TIdPOP3 pop;
+  Aim(pop, server);
+  pop.Connect();
+  TIdMessage msg;
+  ASSERT_TRUE(pop.Retrieve(1, msg));
+  EXPECT_EQ(msg.Subject, "only a header");
+  EXPECT_EQ(msg.From.Address, "a@example.test");
+  EXPECT_TRUE(msg.Body.empty());
+  msg.Clear();
+  ASSERT_TRUE(pop.Retrieve(2, msg));
+  EXPECT_EQ(msg.Subject, "with body");
+  EXPECT_EQ(msg.Body, (std::vector<std::string>{".stuffed", "", "plain"}));
+  msg.Clear();
+  msg.Subject = "left alone";
+  EXPECT_FALSE(pop.Retrieve(3, msg));
+  EXPECT_EQ(msg.Subject, "left alone");
+  EXPECT_TRUE(msg.Headers.empty());
+  EXPECT_EQ(pop.MessageCount(), 3);  // every message was read to its end
   pop.Disconnect();
   EXPECT_EQ(server.Finish(), "");
 }
