@@ -225,6 +225,9 @@ std::string DecodeHeaderValue(std::string_view value, std::string_view message_c
     return decoded_b_words ? v : EucToSjis(v);
   }
   if (ContainsNoCase(v, "=?UTF-8?B?")) return DecodeUtf8BWords(v);
+  // Same reason: Shift_JIS decoded above with lead bytes 0xF0..0xFC (IBM extension kanji
+  // common in names) looks like EUC-JP to detection. Raw JIS left in the value still goes.
+  if (decoded_b_words && DetectCode(v) == kCodeEuc) return v;
   return ConvertCode(v, kCodeSjis);
 }
 
