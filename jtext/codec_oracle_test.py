@@ -224,6 +224,16 @@ def encoded_words(res):
             res.check(f'{name} #{i}', ok, f'{value!r} -> {out!r}')
 
 
+def euc_header_values(res):
+    """With the message character set EUC a raw EUC-JP value converts without detection."""
+    rng = random.Random(9)
+    euc_pool = [c for c in JIS if len(c.encode('euc_jp')) == 2]
+    for i in range(CASES // 2):
+        text = random_text(rng, [WORD, euc_pool, HALF_KANA], 30, newline=False)
+        out = run(['decode-header', '--charset', 'EUC'], text.encode('euc_jp'))
+        res.check(f'euc header #{i}', out == text.encode('cp932'), repr(text))
+
+
 def encoders_round_trip(res):
     rng = random.Random(6)
     for i in range(CASES // 2):
@@ -285,7 +295,7 @@ def usage_errors(res):
 def main():
     res = Results()
     for prop in (jis_to_sjis, euc_to_sjis, sjis_to_jis, euc_to_jis, encoded_words,
-                 encoders_round_trip, chunked_input, file_stdin, usage_errors):
+                 euc_header_values, encoders_round_trip, chunked_input, file_stdin, usage_errors):
         prop(res)
     print(f'{res.passed} passed, {res.failed} failed')
     return 1 if res.failed or res.passed == 0 else 0
