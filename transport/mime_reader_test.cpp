@@ -339,14 +339,16 @@ TEST_F(LoadFromFileTest, AttachmentFilesGoWithTheMessageOnlyWhenAskedTo) {
 }
 
 TEST(MemoryLineSourceTest, LineLengthLimitCountsTheCarriageReturn) {
-  std::string ok(16383, 'a');
-  std::string too_long(16384, 'a');
-  MemoryLineSource a(ok + "\r\n", false);
+  // The source only views its bytes: they must outlive it.
+  const std::string ok = std::string(16383, 'a') + "\r\n";
+  const std::string too_long = std::string(16384, 'a') + "\r\n";
+  const std::string bare_lf = std::string(16384, 'a') + "\n";
+  MemoryLineSource a(ok, false);
   EXPECT_EQ(a.ReadLine().size(), 16383u);
   EXPECT_THROW(a.ReadLine(), EIdConnClosedGracefully);
-  MemoryLineSource b(too_long + "\r\n", false);
+  MemoryLineSource b(too_long, false);
   EXPECT_THROW(b.ReadLine(), EIdReadLnMaxLineLengthExceeded);
-  MemoryLineSource c(too_long + "\n", false);
+  MemoryLineSource c(bare_lf, false);
   EXPECT_EQ(c.ReadLine().size(), 16384u);
   MemoryLineSource d("x\r\r\n", false);
   EXPECT_EQ(d.ReadLine(), "x\r");
