@@ -2,7 +2,6 @@
 #include "store/message_file.h"
 
 #include "platform/codepage.h"
-#include "store/message_key.h"
 #include "store/paths.h"
 #include "store/record.h"
 

@@ -1,11 +1,8 @@
 // Removing and moving messages, deleting and moving directory trees.
 #include "store/message_ops.h"
 
-#include "platform/codepage.h"
-#include "store/message_key.h"
 #include "store/paths.h"
 #include "store/record.h"
-#include "store/startup.h"
 
 namespace store {
 namespace {
