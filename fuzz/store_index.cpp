@@ -1,5 +1,5 @@
 // Fuzzes the sorted index list: any file content loads into lines in strict
-// case-insensitive locale order, and lookups give what the documented scan gives.
+// case-insensitive locale order, and lookups give what a top-down scan gives.
 #include <cstdint>
 #include <cstdlib>
 #include <string>

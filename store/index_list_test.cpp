@@ -21,7 +21,7 @@ namespace {
 
 using platform::Sjis;
 
-// The documented lookup: scan from the top, stop at the first field 0 sorting after key.
+// The reference lookup: scan from the top, stop at the first field 0 sorting after key.
 int LinearFind(const IndexList& list, std::string_view key) {
   for (size_t i = 0; i < list.size(); ++i) {
     std::string f0 = GetField(list[i], 0);
