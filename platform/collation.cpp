@@ -1,5 +1,6 @@
 #include "platform/collation.h"
 
+#include <unicode/uchar.h>
 #include <unicode/ucol.h>
 #include <unicode/uset.h>
 
@@ -217,6 +218,12 @@ std::vector<uint16_t> BuildPrimaryRanks() {
   ucol_getContractionsAndExpansions(Collator(true), with_prefixes.get(), nullptr, true, &status);
   if (U_FAILURE(status)) return ranks;
   UsetPtr touched(uset_openEmpty());
+  // Numeric ordering weighs a run of digits as one number.
+  UErrorCode attribute_status = U_ZERO_ERROR;
+  if (ucol_getAttribute(Collator(true), UCOL_NUMERIC_COLLATION, &attribute_status) == UCOL_ON) {
+    uset_applyIntPropertyValue(touched.get(), UCHAR_GENERAL_CATEGORY_MASK, U_GC_ND_MASK,
+                               &attribute_status);
+  }
   UChar buffer[64];
   for (int32_t i = 0; i < uset_getItemCount(with_prefixes.get()); ++i) {
     UChar32 start = 0;
