@@ -158,9 +158,11 @@ struct Decoder {
 // unless Release is called.
 class TempFileSink {
  public:
-  TempFileSink()
-      : path_(platform::MakeTempFile("yubinko-part-").string()),
-        buffer_(std::make_unique<char[]>(kCapacity)) {
+  TempFileSink() : path_(platform::MakeTempFile("yubinko-part-").string()) {
+    // One buffer per thread, handed from sink to sink: small attachments are common and a
+    // fresh large allocation for each would cost more than the writing.
+    buffer_ = std::move(SpareBuffer());
+    if (!buffer_) buffer_ = std::make_unique_for_overwrite<char[]>(kCapacity);
     // No O_TRUNC: the file is new and empty, and truncating on open makes some file systems
     // flush the data at close.
     fd_ = ::open(path_.c_str(), O_WRONLY | O_CLOEXEC);
@@ -172,6 +174,7 @@ class TempFileSink {
   ~TempFileSink() {
     if (fd_ >= 0) ::close(fd_);
     if (!released_) ::unlink(path_.c_str());
+    SpareBuffer() = std::move(buffer_);
   }
   TempFileSink(const TempFileSink&) = delete;
   TempFileSink& operator=(const TempFileSink&) = delete;
@@ -203,6 +206,10 @@ class TempFileSink {
 
  private:
   static constexpr std::size_t kCapacity = 1 << 18;
+  static std::unique_ptr<char[]>& SpareBuffer() {
+    thread_local std::unique_ptr<char[]> spare;
+    return spare;
+  }
   void Flush() {
     const char* p = buffer_.get();
     std::size_t left = used_;
