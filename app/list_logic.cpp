@@ -44,32 +44,70 @@ int CompareAsciiNoCase(std::string_view a, std::string_view b) {
   return a.size() < b.size() ? -1 : 1;
 }
 
+namespace {
+
+// Sorts positions by byte keys: the first sixteen bytes as two numbers decide almost every
+// comparison without touching the strings; the rest of the key only on a tie; the position
+// last, so rows that compare equal keep their order.
+std::vector<uint32_t> OrderByKeys(const std::vector<std::string>& keys, bool descending) {
+  struct Entry {
+    uint64_t high;
+    uint64_t low;
+    uint32_t index;
+  };
+  auto word = [](const std::string& k, size_t from) {
+    uint64_t v = 0;
+    for (size_t i = from; i < from + 8; ++i) {
+      v = (v << 8) | (i < k.size() ? static_cast<unsigned char>(k[i]) : 0u);
+    }
+    return v;
+  };
+  std::vector<Entry> entries(keys.size());
+  for (size_t i = 0; i < keys.size(); ++i) {
+    entries[i] = {word(keys[i], 0), word(keys[i], 8), static_cast<uint32_t>(i)};
+  }
+  auto compare = [&](const Entry& a, const Entry& b) {
+    if (a.high != b.high) return a.high < b.high ? -1 : 1;
+    if (a.low != b.low) return a.low < b.low ? -1 : 1;
+    const std::string& ka = keys[a.index];
+    const std::string& kb = keys[b.index];
+    if (ka.size() <= 16 && kb.size() <= 16) return 0;  // keys hold no zero bytes
+    return std::string_view(ka).substr(std::min<size_t>(16, ka.size()))
+        .compare(std::string_view(kb).substr(std::min<size_t>(16, kb.size())));
+  };
+  std::sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
+    int c = compare(a, b);
+    if (c == 0) return a.index < b.index;
+    return descending ? c > 0 : c < 0;
+  });
+  std::vector<uint32_t> order;
+  order.reserve(entries.size());
+  for (const Entry& e : entries) order.push_back(e.index);
+  return order;
+}
+
+// The text with ASCII letters lowered: its byte order is CompareAsciiNoCase's order.
+std::string AsciiLowered(const std::string& s) {
+  std::string out(s);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
+}  // namespace
+
 void SortRows(std::vector<Row>& rows, int column, int sort_state) {
   if (column < 0 || column >= kColumnCount) return;
-  const bool descending = sort_state < 0;
-  // Rows that compare equal keep their order: the position breaks ties.
-  std::vector<uint32_t> order(rows.size());
-  std::iota(order.begin(), order.end(), 0);
-  if (column == 0) {
-    // Collation keys made once per row: memcmp order equals the collator's order.
-    std::vector<std::string> keys;
-    keys.reserve(rows.size());
-    for (const auto& r : rows) keys.push_back(platform::SortKey(r.col[0], false));
-    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
-      int c = keys[a].compare(keys[b]);
-      if (c == 0) return a < b;
-      return descending ? c > 0 : c < 0;
-    });
-  } else {
-    std::vector<std::string_view> keys;
-    keys.reserve(rows.size());
-    for (const auto& r : rows) keys.emplace_back(r.col[static_cast<size_t>(column)]);
-    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
-      int c = CompareAsciiNoCase(keys[a], keys[b]);
-      if (c == 0) return a < b;
-      return descending ? c > 0 : c < 0;
-    });
+  std::vector<std::string> keys;
+  keys.reserve(rows.size());
+  for (const auto& r : rows) {
+    const std::string& text = r.col[static_cast<size_t>(column)];
+    // Subjects in the locale's order (collation keys: memcmp order is the collator's);
+    // every other column as text, ASCII letters without case.
+    keys.push_back(column == 0 ? platform::SortKey(text, false) : AsciiLowered(text));
   }
+  std::vector<uint32_t> order = OrderByKeys(keys, sort_state < 0);
   std::vector<Row> sorted;
   sorted.reserve(rows.size());
   for (uint32_t i : order) sorted.push_back(std::move(rows[i]));
