@@ -7,11 +7,16 @@
 
 namespace transport {
 
-// Root of every transport failure. what() returns the message text unchanged.
+// Root of every transport failure. Message() is the whole text (server replies may hold any
+// byte, NUL included); what() is the same text as a C string.
 class EIdException : public std::runtime_error {
  public:
-  explicit EIdException(const std::string& message) : std::runtime_error(message) {}
-  std::string Message() const { return what(); }
+  explicit EIdException(const std::string& message)
+      : std::runtime_error(message), message_(message) {}
+  const std::string& Message() const { return message_; }
+
+ private:
+  std::string message_;
 };
 
 // Connect on a connection whose socket is open: "Already connected."

@@ -82,7 +82,8 @@ int TIdPOP3::MessageSize(int number) {
   std::size_t space = line.find(' ');
   std::string rest = space == std::string::npos ? std::string() : line.substr(space + 1);
   try {
-    return StrToInt(rest.substr(0, rest.find(' ')));
+    int size = StrToInt(rest.substr(0, rest.find(' ')));
+    return size < 0 ? -1 : size;  // a size below zero is no size either
   } catch (const EConvertError&) {
     return -1;
   }

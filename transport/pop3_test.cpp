@@ -189,6 +189,8 @@ TEST(TIdPOP3Replies, CountAndSizeForms) {
     C: LIST 2\r\n
     S: +OK 2 abc\r\n
     C: LIST 2\r\n
+    S: +OK 2 -20\r\n
+    C: LIST 2\r\n
     S: +OK 2 0 extra\r\n
     C: QUIT\r\n
   )");
@@ -200,6 +202,7 @@ TEST(TIdPOP3Replies, CountAndSizeForms) {
   EXPECT_THROW(pop.MessageCount(), EConvertError);
   EXPECT_EQ(pop.MessageSize(2), -1);
   EXPECT_EQ(pop.MessageSize(2), -1);  // no size after the number
+  EXPECT_EQ(pop.MessageSize(2), -1);
   EXPECT_EQ(pop.MessageSize(2), -1);
   EXPECT_EQ(pop.MessageSize(2), 0);
   pop.Disconnect();
