@@ -2,6 +2,7 @@
 #include "store/message_key.h"
 
 #include "platform/clock.h"
+#include "platform/codepage.h"
 #include "platform/collation.h"
 
 namespace store {
@@ -62,6 +63,13 @@ std::string FileStem(std::string_view key) {
   // a separator. NUL and control bytes cannot be in a file name; they become "_".
   for (char& c : stem) {
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '_';
+  }
+  // The cut can leave half a double-byte character at the end, whose lead byte would
+  // pair with the "\" or "." that follows the stem in a path.
+  for (size_t i = 0; i < stem.size(); ++i) {
+    if (!platform::IsSjisLeadByte(static_cast<unsigned char>(stem[i]))) continue;
+    if (i + 1 == stem.size()) stem[i] = '_';
+    ++i;
   }
   // "", "." and ".." would name the folder itself or its parent.
   if (stem.find_first_not_of('.') == std::string::npos) stem.insert(0, "_");

@@ -45,7 +45,12 @@ INSTANTIATE_TEST_SUITE_P(
                       StemCase{"empty", "", "_"}, StemCase{"spaces_only", "   ", "_"},
                       StemCase{"traversal", "../../x", "..7..7x"},
                       StemCase{"control_and_nul", std::string("<a\0b\r\n\x7f>", 8), "0a_b___9"},
-                      StemCase{"backslash_escape", "..\\..\\etc", "..8..8etc"}),
+                      StemCase{"backslash_escape", "..\\..\\etc", "..8..8etc"},
+                      StemCase{"cut_through_a_character", "<" + std::string(48, 'a') + "\x95\x5c>",
+                               "0" + std::string(48, 'a') + "_"},
+                      StemCase{"trail_5c_mapped_like_any_backslash", "<\x95\x5c>",
+                               "0\x95"
+                               "89"}),
     [](const ::testing::TestParamInfo<StemCase>& info) { return info.param.name; });
 
 TEST(FileStemTest, StemsNeverLeaveTheFolder) {

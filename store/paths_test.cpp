@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/codepage.h"
+#include "platform/filesystem.h"
 #include "store/message_key.h"
 
 namespace store {
@@ -39,6 +42,20 @@ TEST(PathsTest, MessagePathsFollowTheStem) {
   EXPECT_EQ(FolderIndexPath(folder), folder + "MsgID.ini");
   EXPECT_EQ(ReceivedKeysPath(folder), folder + "AlreadMsgID.ini");
   EXPECT_EQ(SentIndexPath(), Sjis("送信\\Send.ini"));
+}
+
+TEST(PathsTest, HostileKeysStayOneDirectoryBelowAttachment) {
+  const std::string folder = Sjis("受信\\表\\");
+  for (std::string key : {std::string("../../x"), std::string(".."), std::string("<..>"),
+                          "<" + std::string(48, 'a') + Sjis("表") + ">", Sjis("<表ソ>"),
+                          std::string("a\0/b", 5), std::string("\x81")}) {
+    std::filesystem::path file =
+        platform::NativePath("/app", AttachmentDirectory(folder, key) + "f.txt");
+    EXPECT_EQ(file.parent_path().parent_path(), "/app/受信/表/Attachment") << key;
+    EXPECT_EQ(platform::NativePath("/app", MessageFilePath(folder, key)).parent_path(),
+              "/app/受信/表")
+        << key;
+  }
 }
 
 TEST(PathsTest, AttachmentDirectoriesAreNoFolders) {
