@@ -36,8 +36,9 @@ std::string RandomBytes(std::mt19937& rng, std::size_t n) {
 }
 
 std::string TextLines(std::mt19937& rng, std::size_t bytes) {
-  static const char* kWords[] = {"mail", "message", "meeting", "tomorrow", "report", "the",
-                                 "a", "please", "attached", "schedule", "\x1b$B%F%9%H\x1b(B"};
+  static const char* kWords[] = {
+      "mail",   "message",  "meeting",  "tomorrow",          "report", "the", "a",
+      "please", "attached", "schedule", "\x1b$B%F%9%H\x1b(B"};
   std::string out, line;
   while (out.size() < bytes) {
     line += kWords[rng() % 11];
@@ -54,12 +55,13 @@ std::string Header(std::mt19937& rng, int i, const std::string& content_type) {
   std::string h;
   h += "Return-Path: <sender" + std::to_string(i) + "@example.jp>\r\n";
   h += "Received: from mx.example.jp (mx.example.jp [192.0.2.1])\r\n\tby mail.example.jp with "
-       "ESMTP id " + std::to_string(rng()) + "\r\n\tfor <user@example.jp>; Tue, 1 Dec 2026 "
+       "ESMTP id " +
+       std::to_string(rng()) +
+       "\r\n\tfor <user@example.jp>; Tue, 1 Dec 2026 "
        "10:00:00 +0900\r\n";
   h += "Message-ID: <" + std::to_string(rng()) + "." + std::to_string(i) + "@example.jp>\r\n";
   h += "Date: Tue, 01 Dec 2026 10:00:00 +0900\r\n";
-  h += "From: =?ISO-2022-JP?B?GyRCOzNFRBsoQg==?= <sender" + std::to_string(i) +
-       "@example.jp>\r\n";
+  h += "From: =?ISO-2022-JP?B?GyRCOzNFRBsoQg==?= <sender" + std::to_string(i) + "@example.jp>\r\n";
   h += "To: user@example.jp, \"Other, Person\" <other@example.com>\r\n";
   h += "Subject: =?ISO-2022-JP?B?GyRCJUYlOSVIGyhC?= " + std::to_string(i) + "\r\n";
   h += "MIME-Version: 1.0\r\n";
@@ -181,15 +183,16 @@ void Report(const char* name, const std::vector<std::string>& msgs, int rounds) 
     gm_dec.push_back(Seconds([&] { return Gmime(msgs, true); }));
   }
   auto line = [&](const char* who, double s) {
-    std::printf("  %-28s %9.1f MB/s %10.0f msg/s  (median of %d, %.3f s)\n", who,
-                bytes / s / 1e6, static_cast<double>(msgs.size()) / s, rounds, s);
+    std::printf("  %-28s %9.1f MB/s %10.0f msg/s  (median of %d, %.3f s)\n", who, bytes / s / 1e6,
+                static_cast<double>(msgs.size()) / s, rounds, s);
   };
   std::printf("%s: %zu messages, %.1f MB\n", name, msgs.size(), bytes / 1e6);
   line("yubinko reader", Median(ours));
   line("GMime parse", Median(gm));
   line("GMime parse + decode", Median(gm_dec));
-  std::printf("  throughput ratio yubinko / GMime parse: %.2f   yubinko / GMime parse+decode: %.2f\n",
-              Median(gm) / Median(ours), Median(gm_dec) / Median(ours));
+  std::printf(
+      "  throughput ratio yubinko / GMime parse: %.2f   yubinko / GMime parse+decode: %.2f\n",
+      Median(gm) / Median(ours), Median(gm_dec) / Median(ours));
 }
 
 }  // namespace

@@ -12,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string expected = text;
     std::string tail;
     while (!expected.empty() && std::string(" \t\r\n").find(expected.back()) != std::string::npos) {
-      if (expected.back() == '\r' || expected.back() == '\n') tail.insert(tail.begin(), expected.back());
+      if (expected.back() == '\r' || expected.back() == '\n')
+        tail.insert(tail.begin(), expected.back());
       expected.pop_back();
     }
     if (out != expected + tail) std::abort();

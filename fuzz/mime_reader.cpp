@@ -1,11 +1,12 @@
 // Fuzzes the MIME reader over a stored-file source, then the message-file view of the result.
+#include "transport/mime_reader.h"
+
 #include <cstdint>
 #include <string>
 
 #include "transport/eml_view.h"
 #include "transport/exceptions.h"
 #include "transport/message.h"
-#include "transport/mime_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);

@@ -157,8 +157,8 @@ std::string FormatDateHeader(double date) {
   int abs_offset = std::abs(offset);
   char buffer[64];
   std::snprintf(buffer, sizeof buffer, "%s, %d %s %d %02d:%02d:%02d %c%02d%02d",
-                kDays[platform::DayOfWeek(value) - 1], p.day, kMonths[p.month - 1], p.year,
-                p.hour, p.minute, p.second, sign, abs_offset / 60, abs_offset % 60);
+                kDays[platform::DayOfWeek(value) - 1], p.day, kMonths[p.month - 1], p.year, p.hour,
+                p.minute, p.second, sign, abs_offset / 60, abs_offset % 60);
   return buffer;
 }
 

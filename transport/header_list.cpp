@@ -71,8 +71,8 @@ void TIdHeaderList::SetValue(std::string_view name, std::string_view value) {
   std::size_t start = 0;
   while (true) {
     std::size_t crlf = folded.find("\r\n", start);
-    std::string piece = folded.substr(start, crlf == std::string::npos ? std::string::npos
-                                                                       : crlf - start);
+    std::string piece =
+        folded.substr(start, crlf == std::string::npos ? std::string::npos : crlf - start);
     while (!piece.empty() && (piece.back() == ' ' || piece.back() == '\t')) piece.pop_back();
     pieces.push_back(std::move(piece));
     if (crlf == std::string::npos) break;

@@ -25,8 +25,8 @@ TEST(HeaderListTest, SetValueReplacesInPlaceAndRemovesContinuations) {
   TIdHeaderList h;
   for (const char* line : {"Message-ID: <a@b>", "To: x@y,", " z@w", "Date: d"}) h.Add(line);
   h.SetValue("to", "new@example.com");
-  EXPECT_EQ(h.Lines(), (std::vector<std::string>{"Message-ID: <a@b>", "to: new@example.com",
-                                                 "Date: d"}));
+  EXPECT_EQ(h.Lines(),
+            (std::vector<std::string>{"Message-ID: <a@b>", "to: new@example.com", "Date: d"}));
   h.SetValue("Date", "");
   h.SetValue("Absent", "");
   EXPECT_EQ(h.Count(), 2u);
@@ -38,8 +38,8 @@ TEST(HeaderListTest, SetValueReplacesInPlaceAndRemovesContinuations) {
 TEST(HeaderListTest, FoldingBreaksAfterSpaceOrCommaOutsideQuotesOnly) {
   TIdHeaderList h;
   std::string to;
-  for (int i = 0; i < 8; ++i) to += (i ? ", " : "") + std::string("person") + char('a' + i) +
-                                     "@example.com";
+  for (int i = 0; i < 8; ++i)
+    to += (i ? ", " : "") + std::string("person") + char('a' + i) + "@example.com";
   h.SetValue("To", to);
   ASSERT_GT(h.Count(), 1u);
   for (const auto& line : h) {

@@ -56,7 +56,8 @@ std::string DecodeQ(std::string_view payload) {
       out += ' ';
     } else if (c == '=' && i + 2 < payload.size() && mime::IsHexDigit(payload[i + 1]) &&
                mime::IsHexDigit(payload[i + 2])) {
-      out += static_cast<char>(mime::HexValue(payload[i + 1]) * 16 + mime::HexValue(payload[i + 2]));
+      out +=
+          static_cast<char>(mime::HexValue(payload[i + 1]) * 16 + mime::HexValue(payload[i + 2]));
       i += 2;
     } else {
       out += c;  // a broken escape is kept as it is rather than failing the whole header
@@ -273,7 +274,8 @@ std::string EncodeHeaderText(std::string_view input, std::string_view specials,
     }
     return false;
   };
-  // Splits off the next word: [ws_start, word_start) is whitespace, [word_start, word_end) the word.
+  // Splits off the next word: [ws_start, word_start) is whitespace, [word_start, word_end) the
+  // word.
   auto next_word = [&](std::size_t from, std::size_t& word_start, std::size_t& word_end) {
     word_start = from;
     while (word_start < text.size() && IsWordSeparator(text[word_start])) ++word_start;

@@ -9,9 +9,9 @@ namespace transport {
 
 // The header character setting chosen from the user's locale.
 struct HeaderCharsetSetting {
-  char encoding = 'B';               // 'B' or 'Q'
+  char encoding = 'B';  // 'B' or 'Q'
   std::string charset = "ISO-2022-JP";
-  bool convert_from_sjis = true;     // Shift_JIS text is turned into ISO-2022-JP first
+  bool convert_from_sjis = true;  // Shift_JIS text is turned into ISO-2022-JP first
 };
 
 // Japanese (and the C locale) -> ISO-2022-JP/B; simplified Chinese -> GB2312; other Chinese ->

@@ -45,10 +45,11 @@ TEST(SjisToIso2022JpTest, MatchesPythonsEncoderAfterWideningHalfWidthKana) {
   auto dir = std::filesystem::temp_directory_path() / ("sjis_jis_" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
   std::ofstream(dir / "in.txt", std::ios::binary) << utf8;
-  std::string cmd = "python3 -c \"import sys,unicodedata; t=open(sys.argv[1],encoding='utf-8')"
-                    ".read(); sys.stdout.buffer.write(('abc '+unicodedata.normalize('NFKC', t)"
-                    "+' xyz').encode('iso2022_jp'))\" " +
-                    (dir / "in.txt").string();
+  std::string cmd =
+      "python3 -c \"import sys,unicodedata; t=open(sys.argv[1],encoding='utf-8')"
+      ".read(); sys.stdout.buffer.write(('abc '+unicodedata.normalize('NFKC', t)"
+      "+' xyz').encode('iso2022_jp'))\" " +
+      (dir / "in.txt").string();
   std::string expected;
   if (FILE* p = ::popen(cmd.c_str(), "r")) {
     char buf[4096];

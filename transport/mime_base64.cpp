@@ -9,7 +9,8 @@
 namespace transport {
 namespace {
 
-static_assert(std::endian::native == std::endian::little, "the decoder stores groups little-endian");
+static_assert(std::endian::native == std::endian::little,
+              "the decoder stores groups little-endian");
 
 constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 constexpr std::uint32_t kBad = 0x01000000;  // set when a character is not in the alphabet

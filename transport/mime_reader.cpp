@@ -113,9 +113,9 @@ bool IsQuotedPrintable(std::string_view encoding) {
 // message, with the extension its content type suggests.
 std::string FallbackFileName(std::string_view content_type, std::size_t number) {
   static const std::pair<const char*, const char*> kExtensions[] = {
-      {"image/png", ".png"},         {"image/jpeg", ".jpg"},   {"image/gif", ".gif"},
-      {"application/pdf", ".pdf"},   {"text/plain", ".txt"},   {"text/html", ".html"},
-      {"message/rfc822", ".eml"},    {"application/zip", ".zip"}};
+      {"image/png", ".png"},       {"image/jpeg", ".jpg"},     {"image/gif", ".gif"},
+      {"application/pdf", ".pdf"}, {"text/plain", ".txt"},     {"text/html", ".html"},
+      {"message/rfc822", ".eml"},  {"application/zip", ".zip"}};
   std::string_view type = Trim(content_type.substr(0, content_type.find(';')));
   const char* ext = ".dat";
   for (const auto& [mime_type, extension] : kExtensions) {
@@ -268,8 +268,7 @@ std::optional<Decoder> BodyReader::StartsPart(std::string_view line) const {
       d.boundary = top;
       return d;
     }
-    if (IsBase64(msg_.ContentTransferEncoding) ||
-        IsQuotedPrintable(msg_.ContentTransferEncoding)) {
+    if (IsBase64(msg_.ContentTransferEncoding) || IsQuotedPrintable(msg_.ContentTransferEncoding)) {
       Decoder d;
       d.boundary = top;
       d.first_line = std::string(line);
@@ -331,8 +330,8 @@ void BodyReader::DecideKind(Decoder& d) {
   std::string type = d.encoded_single ? msg_.ContentType : LookUp(d.headers, "Content-Type");
   std::string disposition =
       d.encoded_single ? msg_.ContentDisposition : LookUp(d.headers, "Content-Disposition");
-  std::string_view disposition_kind = Trim(std::string_view(disposition).substr(
-      0, disposition.find(';')));
+  std::string_view disposition_kind =
+      Trim(std::string_view(disposition).substr(0, disposition.find(';')));
   if (!EqualsIgnoringCase(disposition_kind, "attachment") &&
       FindIgnoringCase(type, "NAME") == std::string::npos) {
     d.kind = Kind::kText;

@@ -40,8 +40,7 @@ class ConnectionLineSource final : public TIdLineSource {
 // "Connection Closed Gracefully." as a closed connection would.
 class MemoryLineSource final : public TIdLineSource {
  public:
-  MemoryLineSource(std::string_view bytes, bool as_stored_file,
-                   std::size_t max_line_length = 16384)
+  MemoryLineSource(std::string_view bytes, bool as_stored_file, std::size_t max_line_length = 16384)
       : bytes_(bytes), as_stored_file_(as_stored_file), max_line_length_(max_line_length) {}
   std::string_view ReadLine() override;
 

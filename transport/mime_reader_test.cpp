@@ -87,29 +87,29 @@ const TIdAttachment& AttachmentAt(const TIdMessage& m, std::size_t i) {
 }
 
 TEST_P(MimeReaderTest, MultipartKeepsPreambleAndEpilogueInBodyAndDecodesParts) {
-  Read(Crlf(
-      "From: a@example.com\n"
-      "Subject: parts\n"
-      "Content-Type: multipart/mixed;\n"
-      "\tboundary=\"XX\"\n"
-      "\n"
-      "preamble line\n"
-      "--XX\n"
-      "Content-Type: text/plain; charset=iso-8859-1\n"
-      "Content-Transfer-Encoding: quoted-printable\n"
-      "\n"
-      "caf=E9 au =\n"
-      "lait  \n"
-      "..two dots\n"
-      "--XX\n"
-      "Content-Type: application/octet-stream; name=\"data.bin\"\n"
-      "Content-Transfer-Encoding: base64\n"
-      "Content-Disposition: attachment; filename=\"data.bin\"\n"
-      "\n"
-      "AAEC/w==\n"
-      "QUJD\n"
-      "--XX--\n"
-      "epilogue line\n"));
+  Read(
+      Crlf("From: a@example.com\n"
+           "Subject: parts\n"
+           "Content-Type: multipart/mixed;\n"
+           "\tboundary=\"XX\"\n"
+           "\n"
+           "preamble line\n"
+           "--XX\n"
+           "Content-Type: text/plain; charset=iso-8859-1\n"
+           "Content-Transfer-Encoding: quoted-printable\n"
+           "\n"
+           "caf=E9 au =\n"
+           "lait  \n"
+           "..two dots\n"
+           "--XX\n"
+           "Content-Type: application/octet-stream; name=\"data.bin\"\n"
+           "Content-Transfer-Encoding: base64\n"
+           "Content-Disposition: attachment; filename=\"data.bin\"\n"
+           "\n"
+           "AAEC/w==\n"
+           "QUJD\n"
+           "--XX--\n"
+           "epilogue line\n"));
   EXPECT_EQ(msg_.Body, (std::vector<std::string>{"preamble line", "epilogue line"}));
   ASSERT_EQ(msg_.Parts.Count(), 2u);
   const TIdText& text = TextAt(msg_, 0);
@@ -118,7 +118,9 @@ TEST_P(MimeReaderTest, MultipartKeepsPreambleAndEpilogueInBodyAndDecodesParts) {
   EXPECT_EQ(text.ContentType(), "text/plain; charset=iso-8859-1");
   const TIdAttachment& att = AttachmentAt(msg_, 1);
   EXPECT_EQ(att.FileName, "data.bin");
-  EXPECT_EQ(FileBytes(att.StoredPath), std::string("\x00\x01\x02\xff" "ABC", 7));
+  EXPECT_EQ(FileBytes(att.StoredPath), std::string("\x00\x01\x02\xff"
+                                                   "ABC",
+                                                   7));
   struct stat st {};
   ASSERT_EQ(::stat(att.StoredPath.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
@@ -127,29 +129,29 @@ TEST_P(MimeReaderTest, MultipartKeepsPreambleAndEpilogueInBodyAndDecodesParts) {
 }
 
 TEST_P(MimeReaderTest, NestedMultipartYieldsContainerTextAndInnerParts) {
-  Read(Crlf(
-      "Content-Type: multipart/mixed; boundary=outer\n"
-      "\n"
-      "--outer\n"
-      "Content-Type: multipart/alternative; boundary=\"inner\"\n"
-      "\n"
-      "--inner\n"
-      "Content-Type: text/plain\n"
-      "\n"
-      "plain text\n"
-      ".leading dot\n"
-      "--inner\n"
-      "Content-Type: text/html\n"
-      "\n"
-      "<p>html</p>\n"
-      "--inner--\n"
-      "--outer\n"
-      "Content-Type: image/png; name=\"x.png\"\n"
-      "Content-Disposition: inline; filename=\"pic.png\"\n"
-      "Content-Transfer-Encoding: base64\n"
-      "\n"
-      "iVBO\n"
-      "--outer--\n"));
+  Read(
+      Crlf("Content-Type: multipart/mixed; boundary=outer\n"
+           "\n"
+           "--outer\n"
+           "Content-Type: multipart/alternative; boundary=\"inner\"\n"
+           "\n"
+           "--inner\n"
+           "Content-Type: text/plain\n"
+           "\n"
+           "plain text\n"
+           ".leading dot\n"
+           "--inner\n"
+           "Content-Type: text/html\n"
+           "\n"
+           "<p>html</p>\n"
+           "--inner--\n"
+           "--outer\n"
+           "Content-Type: image/png; name=\"x.png\"\n"
+           "Content-Disposition: inline; filename=\"pic.png\"\n"
+           "Content-Transfer-Encoding: base64\n"
+           "\n"
+           "iVBO\n"
+           "--outer--\n"));
   // The multipart/alternative container is read as a text part holding its (empty) preamble.
   ASSERT_EQ(msg_.Parts.Count(), 4u);
   EXPECT_TRUE(TextAt(msg_, 0).Body.empty());
@@ -161,32 +163,32 @@ TEST_P(MimeReaderTest, NestedMultipartYieldsContainerTextAndInnerParts) {
 }
 
 TEST_P(MimeReaderTest, SingleEncodedBodyStaysEncodedWithoutParts) {
-  Read(Crlf(
-      "Content-Type: text/plain; charset=utf-8\n"
-      "Content-Transfer-Encoding: base64\n"
-      "\n"
-      "44OG44K544OI\n"
-      "..\n"));
+  Read(
+      Crlf("Content-Type: text/plain; charset=utf-8\n"
+           "Content-Transfer-Encoding: base64\n"
+           "\n"
+           "44OG44K544OI\n"
+           "..\n"));
   EXPECT_EQ(msg_.Parts.Count(), 0u);
   EXPECT_EQ(msg_.Body, (std::vector<std::string>{"44OG44K544OI", "."}));
   EXPECT_EQ(msg_.CharSet, "UTF-8");
 }
 
 TEST_P(MimeReaderTest, InlinePartWithNameIsAnAttachmentAndNamelessOneGetsFallback) {
-  Read(Crlf(
-      "Content-Type: multipart/mixed; boundary=b\n"
-      "\n"
-      "--b\n"
-      "Content-Type: text/plain; name=\"=?ISO-2022-JP?B?GyRCJUYlOSVIGyhC?=.txt\"\n"
-      "Content-Disposition: inline\n"
-      "\n"
-      "hello\n"
-      "--b\n"
-      "Content-Type: application/pdf\n"
-      "Content-Disposition: attachment\n"
-      "\n"
-      "raw\n"
-      "--b--\n"));
+  Read(
+      Crlf("Content-Type: multipart/mixed; boundary=b\n"
+           "\n"
+           "--b\n"
+           "Content-Type: text/plain; name=\"=?ISO-2022-JP?B?GyRCJUYlOSVIGyhC?=.txt\"\n"
+           "Content-Disposition: inline\n"
+           "\n"
+           "hello\n"
+           "--b\n"
+           "Content-Type: application/pdf\n"
+           "Content-Disposition: attachment\n"
+           "\n"
+           "raw\n"
+           "--b--\n"));
   ASSERT_EQ(msg_.Parts.Count(), 2u);
   EXPECT_EQ(AttachmentAt(msg_, 0).FileName, "\x83\x65\x83\x58\x83\x67.txt");  // テスト.txt
   EXPECT_EQ(FileBytes(AttachmentAt(msg_, 0).StoredPath), "hello\r\n");
@@ -195,15 +197,15 @@ TEST_P(MimeReaderTest, InlinePartWithNameIsAnAttachmentAndNamelessOneGetsFallbac
 
 TEST_P(MimeReaderTest, UuencodedBlockBecomesAttachmentAndReadingGoesOn) {
   // "Cat" uuencoded, then an xxencoded full line.
-  Read(Crlf(
-      "Subject: uu\n"
-      "\n"
-      "before\n"
-      "begin 644 cat.txt\n"
-      "#0V%T\n"
-      "`\n"
-      "end\n"
-      "after\n"));
+  Read(
+      Crlf("Subject: uu\n"
+           "\n"
+           "before\n"
+           "begin 644 cat.txt\n"
+           "#0V%T\n"
+           "`\n"
+           "end\n"
+           "after\n"));
   EXPECT_EQ(msg_.Body, (std::vector<std::string>{"before", "after"}));
   ASSERT_EQ(msg_.Parts.Count(), 1u);
   EXPECT_EQ(AttachmentAt(msg_, 0).FileName, "cat.txt");
@@ -215,9 +217,8 @@ TEST_P(MimeReaderTest, BrokenInputRaisesDocumentedErrorsAndLeavesNoTempFile) {
   EXPECT_THROW(
       {
         try {
-          Read(Crlf(head +
-                    "Content-Type: application/x; name=a\n"
-                    "Content-Transfer-Encoding: base64\n\nQUJDR\n--b--\n"));
+          Read(Crlf(head + "Content-Type: application/x; name=a\n"
+                           "Content-Transfer-Encoding: base64\n\nQUJDR\n--b--\n"));
         } catch (const EIdException& e) {
           EXPECT_STREQ(e.what(), "Uneven size in DecodeToStream.");
           throw;
@@ -242,16 +243,16 @@ TEST_P(MimeReaderTest, BrokenInputRaisesDocumentedErrorsAndLeavesNoTempFile) {
 }
 
 TEST_P(MimeReaderTest, HeaderFieldsAreParsedAndFromDecodesOnlyIsoWords) {
-  Read(Crlf(
-      "Message-ID: <id@example.jp>\n"
-      "From: =?ISO-2022-JP?B?GyRCJUYlOSVIGyhC?= <taro@example.jp>\n"
-      "To: =?UTF-8?B?44OG44K544OI?= <u@example.com>, b@example.com\n"
-      "Reply-To: \"R\" <r@example.com>\n"
-      "Subject: =?iso-2022-jp?q?=1B$B%F%9%H=1B(B?=\n"
-      "Date: Tue, 01 Dec 2026 10:00:00 +0900\n"
-      "X-Priority: 1\n"
-      "\n"
-      "body\n"));
+  Read(
+      Crlf("Message-ID: <id@example.jp>\n"
+           "From: =?ISO-2022-JP?B?GyRCJUYlOSVIGyhC?= <taro@example.jp>\n"
+           "To: =?UTF-8?B?44OG44K544OI?= <u@example.com>, b@example.com\n"
+           "Reply-To: \"R\" <r@example.com>\n"
+           "Subject: =?iso-2022-jp?q?=1B$B%F%9%H=1B(B?=\n"
+           "Date: Tue, 01 Dec 2026 10:00:00 +0900\n"
+           "X-Priority: 1\n"
+           "\n"
+           "body\n"));
   EXPECT_EQ(msg_.MessageId, "<id@example.jp>");
   EXPECT_EQ(msg_.From.Name, "\x83\x65\x83\x58\x83\x67");
   EXPECT_EQ(msg_.From.Address, "taro@example.jp");
@@ -303,7 +304,8 @@ TEST_F(LoadFromFileTest, LastLineWithoutLineBreakStillEndsAndMissingFileRaises) 
     m.LoadFromFile((dir_ / "missing.eml").string());
     FAIL();
   } catch (const EIdMessageCannotLoad& e) {
-    EXPECT_EQ(std::string(e.what()), "Cannot load message from file " + (dir_ / "missing.eml").string());
+    EXPECT_EQ(std::string(e.what()),
+              "Cannot load message from file " + (dir_ / "missing.eml").string());
   }
 }
 

@@ -21,8 +21,7 @@ HeaderCharsetSetting HeaderCharsetFor(const TIdMessage& msg);
 // An address for a header: the bare address, or the display name (encoded when it holds
 // control or 8-bit bytes, quoted otherwise) and the address in angle brackets.
 std::string FormatAddress(const TIdEMailAddressItem& item, const HeaderCharsetSetting& setting);
-std::string FormatAddressList(const TIdEMailAddressList& list,
-                              const HeaderCharsetSetting& setting);
+std::string FormatAddressList(const TIdEMailAddressList& list, const HeaderCharsetSetting& setting);
 
 // The header lines to send. Sets msg.ContentType from the parts (and appends the charset
 // parameter), so a message is built once per send.

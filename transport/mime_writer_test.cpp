@@ -39,9 +39,7 @@ class MimeWriterTest : public ::testing::Test {
     auto written = channel->WrittenHandle();
     conn.OpenOnChannel(std::move(channel));
     if (statuses != nullptr) {
-      conn.OnStatus = [statuses](TIdStatus, const std::string& text) {
-        statuses->push_back(text);
-      };
+      conn.OnStatus = [statuses](TIdStatus, const std::string& text) { statuses->push_back(text); };
     }
     WriteMessage(m, conn);
     return *written;
@@ -126,8 +124,9 @@ TEST_F(MimeWriterTest, RecipientNamesAreEncodedAndLongListsFolded) {
     m.Recipients.Add({"user" + std::to_string(i) + "@example.com", platform::Sjis("山田 太郎")});
   }
   m.CCList.Add({"c@example.com", "Plain \"Q\" Name"});
-  m.Subject = platform::Sjis("長い件名のテストです。") + " abc " +
-              platform::Sjis("日本語の文字列をたくさん並べて一つの符号化語に入りきらないようにする");
+  m.Subject =
+      platform::Sjis("長い件名のテストです。") + " abc " +
+      platform::Sjis("日本語の文字列をたくさん並べて一つの符号化語に入りきらないようにする");
   TIdHeaderList h = BuildHeader(m);
   for (const auto& line : h) {
     if (line.size() > 78) ADD_FAILURE() << "line over 78 columns: " << line;
@@ -143,8 +142,9 @@ print(str(make_header(decode_header(m['Subject']))))
 for name, addr in getaddresses([str(make_header(decode_header(m['To'])))]):
     print(name + '|' + addr)
 )");
-  std::string expected = "長い件名のテストです。 abc "
-                         "日本語の文字列をたくさん並べて一つの符号化語に入りきらないようにする\n";
+  std::string expected =
+      "長い件名のテストです。 abc "
+      "日本語の文字列をたくさん並べて一つの符号化語に入りきらないようにする\n";
   for (int i = 0; i < 6; ++i) expected += "山田 太郎|user" + std::to_string(i) + "@example.com\n";
   EXPECT_EQ(out, expected);
 }
@@ -162,8 +162,7 @@ TEST_F(MimeWriterTest, AttachmentsAreWrittenAsBase64PartsBetweenBoundaries) {
   m.Parts.AddAttachment(MakeFile("note.txt", "note\r\n"));
   std::vector<std::string> statuses;
   std::string wire = Write(m, &statuses);
-  EXPECT_EQ(statuses,
-            (std::vector<std::string>{"Encoding attachment", "Encoding attachment"}));
+  EXPECT_EQ(statuses, (std::vector<std::string>{"Encoding attachment", "Encoding attachment"}));
   std::vector<std::string> lines = Lines(wire);
   auto at = [&](const std::string& l) {
     return std::find(lines.begin(), lines.end(), l) - lines.begin();
@@ -197,7 +196,9 @@ for p in m.walk():
   }
   EXPECT_EQ(out, "text/plain None " + std::string("736565206174746163686564") +
                      "0d0a2e2e646f740d0a\n"  // still dot-stuffed on the wire
-                     "application/octet-stream data.bin " + hex + "\n"
+                     "application/octet-stream data.bin " +
+                     hex +
+                     "\n"
                      "application/octet-stream note.txt 6e6f74650d0a\n");
 }
 
