@@ -27,13 +27,6 @@ class EIdMessageCannotLoad : public EIdMessageException {
       : EIdMessageException("Cannot load message from file " + file_name) {}
 };
 
-// The abstract part class was asked for directly.
-class EIdCanNotCreateMessagePart : public EIdMessageException {
- public:
-  EIdCanNotCreateMessagePart()
-      : EIdMessageException("TIdMessagePart can not be created.  Use descendant classes. ") {}
-};
-
 // The local time zone could not be read while writing a Date header.
 class EIdFailedToRetreiveTimeZoneInfo : public EIdMessageException {
  public:

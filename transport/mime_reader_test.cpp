@@ -266,6 +266,15 @@ TEST_P(MimeReaderTest, HeaderFieldsAreParsedAndFromDecodesOnlyIsoWords) {
   EXPECT_EQ(msg_.Headers[3], "Reply-To: \"R\" <r@example.com>");
 }
 
+TEST_P(MimeReaderTest, NoDecodeKeepsEveryBodyLineRaw) {
+  msg_.NoDecode = true;
+  Read(Crlf("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain\n\n"
+            "..x\n.y\n--b--\n"));
+  EXPECT_EQ(msg_.Parts.Count(), 0u);
+  EXPECT_EQ(msg_.Body, (std::vector<std::string>{"--b", "Content-Type: text/plain", "", ".x",
+                                                 ".y", "--b--"}));
+}
+
 INSTANTIATE_TEST_SUITE_P(Feeds, MimeReaderTest,
                          ::testing::Values(Feed{"Whole", 0}, Feed{"OneByte", 1},
                                            Feed{"ThreeBytes", 3}, Feed{"SevenBytes", 7}),
