@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/codepage.h"
+#include "platform/filesystem.h"
 #include "store/attachment_name.h"
 #include "store/message_key.h"
 
@@ -33,8 +34,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CheckPlainName(stem);
   if (stem.size() > 51) std::abort();
 
+  // Resolved as the store does, the stem is one directory level and nothing more.
+  if (platform::NativePath("/app", "d\\" + stem + "\\f").parent_path().parent_path() != "/app/d") {
+    std::abort();
+  }
+
   const std::string name = store::CleanAttachmentName(bytes);
   CheckPlainName(name);
+  if (platform::NativePath("/app", "d\\" + name).parent_path() != "/app/d") std::abort();
   if (platform::Cp932ToUtf8(name).size() > 255) std::abort();
   return 0;
 }
