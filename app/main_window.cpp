@@ -538,7 +538,13 @@ void TForm1::StopCommand() {
   state_.deletion_mode = false;
   state_.extraction_view = false;
   SetMode(kNormal, 0, 255, 255);
-  FillList(state_.folder_index.lines());
+  // The sent view keeps its state, so it keeps showing the sent index: folder rows under the
+  // sent-view flag would send colour and delete commands to the wrong index.
+  if (state_.sent_view) {
+    FillList(state_.sent_index.lines(), false);
+  } else {
+    FillList(state_.folder_index.lines());
+  }
   SetStatusText(1, QString());
 }
 

@@ -19,6 +19,7 @@
 #include "app/folder_logic.h"
 #include "app/message_model.h"
 #include "app/qt_text.h"
+#include "app/qt_ui_services.h"
 #include "app/test_store.h"
 #include "platform/testing/scripted_ui_services.h"
 
@@ -488,6 +489,32 @@ TEST_F(MainWindowTest, HtmlViewWritesTheScratchPage) {
   EXPECT_EQ(ui.opened[0], (s.path() / "Yubinko.chm").string());
   form->N32Click();
   EXPECT_EQ(ui.Texts("info").back(), "Yubinko Ver1.1");
+}
+
+TEST_F(MainWindowTest, NodeCountsGrowByPathAndStopKeepsTheSentView) {
+  WriteStandardStore();
+  s.WriteLines("受信\\acc\\表\\MsgID.ini", {Rec("<h@x>", "x", "1")});
+  Open();
+  form->AddToNodeCount("acc\\" + P("仕事") + "\\", 2);
+  EXPECT_EQ(U(Node({"acc", P("仕事")})->text(0)), "仕事\t(3)");
+  form->AddToNodeCount("acc\\" + P("表") + "\\", 1);  // 表 ends with the byte 0x5C
+  EXPECT_EQ(U(Node({"acc", P("表")})->text(0)), "表\t(2)");
+  form->AddToNodeCount("acc\\none\\", 5);  // no such node: nothing changes
+  EXPECT_EQ(U(Node({"acc"})->text(0)), "acc\t(2)");
+
+  auto* sent = form->findChild<QTreeWidget*>("TreeView2");
+  sent->setCurrentItem(sent->topLevelItem(0));
+  form->TreeView2Click();
+  form->action("tbStop")->trigger();
+  EXPECT_EQ(Subjects(), std::vector<std::string>{"送った"});
+}
+
+TEST_F(MainWindowTest, FileFiltersTakeQtForm) {
+  EXPECT_EQ(U(QtFileFilter(P("テキストファイル(*.txt)|*.txt|すべてのファイル(*.*)|*.*"))),
+            "テキストファイル(*.txt) (*.txt);;すべてのファイル(*.*) (*.*)");
+  EXPECT_EQ(U(QtFileFilter(P("メール(*.eml)|*.eml|すべてのファイル|*.*"))),
+            "メール(*.eml) (*.eml);;すべてのファイル (*.*)");
+  EXPECT_EQ(U(QtFileFilter("Text (*.txt)")), "Text (*.txt)");
 }
 
 TEST_F(MainWindowTest, AFailingCommandShowsTheErrorAndTheWindowGoesOn) {

@@ -37,9 +37,9 @@ platform::Answer FromButton(int b) {
   }
 }
 
-// Turns the documented "caption|pattern|caption|pattern" form into Qt's ";;" form; a
-// filter already in Qt form passes unchanged.
-QString QtFilter(const std::string& sjis) {
+}  // namespace
+
+QString QtFileFilter(const std::string& sjis) {
   QString f = Q(sjis);
   if (!f.contains(QLatin1Char('|'))) return f;
   QStringList parts = f.split(QLatin1Char('|'));
@@ -51,8 +51,6 @@ QString QtFilter(const std::string& sjis) {
   }
   return out.join(QStringLiteral(";;"));
 }
-
-}  // namespace
 
 QtUiServices::QtUiServices(QWidget* parent_window) : parent_(parent_window) {
   QObject::connect(&timer_, &QTimer::timeout, [this] {
@@ -94,9 +92,9 @@ std::vector<std::string> QtUiServices::OpenFileDialog(const std::string& filter,
                                                       bool allow_multiple) {
   QStringList names;
   if (allow_multiple) {
-    names = QFileDialog::getOpenFileNames(parent_, QString(), QString(), QtFilter(filter));
+    names = QFileDialog::getOpenFileNames(parent_, QString(), QString(), QtFileFilter(filter));
   } else {
-    QString one = QFileDialog::getOpenFileName(parent_, QString(), QString(), QtFilter(filter));
+    QString one = QFileDialog::getOpenFileName(parent_, QString(), QString(), QtFileFilter(filter));
     if (!one.isEmpty()) names << one;
   }
   std::vector<std::string> out;
@@ -106,7 +104,7 @@ std::vector<std::string> QtUiServices::OpenFileDialog(const std::string& filter,
 
 std::string QtUiServices::SaveFileDialog(const std::string& filter,
                                          const std::string& proposed_name) {
-  QFileDialog dialog(parent_, QString(), QString(), QtFilter(filter));
+  QFileDialog dialog(parent_, QString(), QString(), QtFileFilter(filter));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setOption(QFileDialog::DontConfirmOverwrite);  // the commands ask themselves
   dialog.selectFile(Q(proposed_name));

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QString>
 #include <QTimer>
 #include <memory>
 
@@ -12,6 +13,10 @@ class QWidget;
 class QDialog;
 
 namespace app {
+
+// A filter in the "caption|pattern|caption|pattern" form (Shift_JIS) as Qt's
+// "caption (pattern);;..." form; a filter without "|" passes unchanged.
+QString QtFileFilter(const std::string& sjis);
 
 class QtUiServices : public platform::UiServices {
  public:
