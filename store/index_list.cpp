@@ -2,6 +2,7 @@
 #include "store/index_list.h"
 
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 
 #include "platform/collation.h"
@@ -204,15 +205,17 @@ bool SetState(IndexList& list, std::string_view key, std::string_view state,
 int UnreadCount(const std::vector<std::string>& records) {
   int count = 0;
   for (const std::string& line : records) {
-    size_t tab = 0;
-    int field = 0;
-    while (field < kStateField && (tab = line.find('\t', tab)) != std::string::npos) {
-      ++tab;
-      ++field;
+    // Field 6 is "1": exactly six TABs before it and a TAB or the end after it.
+    const char* p = line.data();
+    const char* end = p + line.size();
+    int tabs = 0;
+    while (tabs < kStateField) {
+      const void* tab = std::memchr(p, '\t', static_cast<size_t>(end - p));
+      if (tab == nullptr) break;
+      p = static_cast<const char*>(tab) + 1;
+      ++tabs;
     }
-    if (field == kStateField && line.compare(tab, line.find('\t', tab) - tab, kStateUnread) == 0) {
-      ++count;
-    }
+    if (tabs == kStateField && p < end && *p == '1' && (p + 1 == end || p[1] == '\t')) ++count;
   }
   return count;
 }
