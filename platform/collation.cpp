@@ -231,7 +231,7 @@ std::vector<uint16_t> BuildPrimaryRanks() {
     UErrorCode item_status = U_ZERO_ERROR;
     int32_t len = uset_getItem(with_prefixes.get(), i, &start, &end, buffer, 64, &item_status);
     if (len == 0) {
-      uset_addRange(touched.get(), start, end);  // a plain range: be careful, stop at all
+      uset_addRange(touched.get(), start, end);  // listed as bare characters: stop at them
     } else if (U_FAILURE(item_status)) {
       continue;
     } else if (all_reachable(buffer, len)) {
