@@ -11,7 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string words = jtext::EncodeHeaderWords(text);
   const std::string whole = jtext::EncodeWholeWord(text);
   bool has_lead = false;
-  for (char c : text) has_lead = has_lead || platform::IsSjisLeadByte(static_cast<unsigned char>(c));
+  for (char c : text)
+    has_lead = has_lead || platform::IsSjisLeadByte(static_cast<unsigned char>(c));
   if (!has_lead && (words != text || whole != text)) std::abort();
   if (has_lead && (!whole.starts_with("=?ISO-2022-JP?B?") || !whole.ends_with("?="))) {
     std::abort();

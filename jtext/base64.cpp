@@ -25,8 +25,7 @@ std::string Base64Decode(std::string_view text) {
   auto* o = reinterpret_cast<unsigned char*>(out.data());
   unsigned char* const base = o;
   for (size_t g = 0; g < groups; ++g, s += 4) {
-    const unsigned v1 = kValues[s[0]], v2 = kValues[s[1]], v3 = kValues[s[2]],
-                   v4 = kValues[s[3]];
+    const unsigned v1 = kValues[s[0]], v2 = kValues[s[1]], v3 = kValues[s[2]], v4 = kValues[s[3]];
     const unsigned char b1 = static_cast<unsigned char>((v1 << 2) | ((v2 & 0x30) >> 4));
     const unsigned char b2 = static_cast<unsigned char>(((v2 & 0x0F) << 4) | ((v3 & 0x3C) >> 2));
     const unsigned char b3 = static_cast<unsigned char>(((v3 & 0x03) << 6) | (v4 & 0x3F));

@@ -7,8 +7,7 @@ namespace jtext {
 
 std::string ConvertCode(std::string_view text, CodeClass target) {
   const CodeClass found = DetectCode(text);
-  if (found == kCodeNone || found == kCodeNonText || found == kCodeUndecided ||
-      found == target) {
+  if (found == kCodeNone || found == kCodeNonText || found == kCodeUndecided || found == target) {
     return std::string(text);
   }
   if (target == kCodeSjis) {

@@ -33,7 +33,10 @@ TEST(DetectCodeTest, ClassifiesByFirstDecisiveEvidence) {
       {"lead 0xF0..0xFE is EUC", "\xF0\xA1", kCodeEuc},
       {"0x8E with half-width kana is undecided", "\x8E\xB1\x8E\xB2", kCodeUndecided},
       {"0x8E with 0x40 is Shift_JIS", "\x8E\x40", kCodeSjis},
-      {"half-width kana then ascii is Shift_JIS", "\xB1" "a", kCodeSjis},
+      {"half-width kana then ascii is Shift_JIS",
+       "\xB1"
+       "a",
+       kCodeSjis},
       {"half-width kana then 0xA0 decides nothing", "\xB1\xA0", kCodeNone},
       {"scan-on finds a Shift_JIS trail", "\xB0\xE0\xA1\x81\x40", kCodeSjis},
       {"scan-on finds 0xFE", "\xB0\xE0\xA1\xFE", kCodeEuc},
@@ -44,8 +47,14 @@ TEST(DetectCodeTest, ClassifiesByFirstDecisiveEvidence) {
       {"0xE0..0xEF with 0xA1 is undecided", "\xE0\xA1", kCodeUndecided},
       {"undecided goes on to later evidence", "\xA4\xA2\xA4\xF3", kCodeEuc},
       {"0x80 and 0xA0 are skipped", "\x80\xA0\xA0 ", kCodeNone},
-      {"low byte in the prescan", "a\x01" "bc", kCodeNonText},
-      {"0xFF in the prescan", "ab\xFF" "c", kCodeNonText},
+      {"low byte in the prescan",
+       "a\x01"
+       "bc",
+       kCodeNonText},
+      {"0xFF in the prescan",
+       "ab\xFF"
+       "c",
+       kCodeNonText},
       {"the last byte is never examined", "ab\x01", kCodeNone},
       {"a single byte is never examined", "\x82", kCodeNone},
   };
@@ -72,7 +81,9 @@ TEST(DetectCodeTest, PrescanCoversOnly512BytesButTheMainScanGoesOn) {
 
 TEST(ConvertCodeTest, ToShiftJisDispatchesOnTheDetectedClass) {
   const Row rows[] = {
-      {"JIS", "a\x1B$B\x24\x22\x1B(Bb", "a\x82\xA0" "b"},
+      {"JIS", "a\x1B$B\x24\x22\x1B(Bb",
+       "a\x82\xA0"
+       "b"},
       {"old JIS", "\x1B$@\x24\x22\x1B(J", "\x82\xA0"},
       {"EUC", "\xA4\xF3\xA4\xA2", "\x82\xF1\x82\xA0"},
       {"already Shift_JIS", "\x82\xA0\xA4\xA2", "\x82\xA0\xA4\xA2"},
@@ -89,8 +100,7 @@ TEST(ConvertCodeTest, ToJisDispatchesOnTheDetectedClass) {
       {"EUC", "\xA4\xF3", "\x1B$B\x24\x73\x1B(J"},
       {"old JIS stays", "\x1B$@\x24\x22", "\x1B$@\x24\x22"},
       {"JIS stays", "\x1B$B\x24\x22\x1B(B", "\x1B$B\x24\x22\x1B(B"},
-      {"four half-width kana are undecided and stay 8-bit", "\xB1\xB2\xB3\xB4",
-       "\xB1\xB2\xB3\xB4"},
+      {"four half-width kana are undecided and stay 8-bit", "\xB1\xB2\xB3\xB4", "\xB1\xB2\xB3\xB4"},
       {"plain", "abc\r\n", "abc\r\n"},
   };
   testing::ExpectRows(rows, [](const std::string& s) { return ConvertCode(s, kCodeJis); });

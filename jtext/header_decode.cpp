@@ -213,9 +213,8 @@ std::string DecodeHeaderValue(std::string_view value, std::string_view message_c
   if (ContainsNoCase(v, "=?ISO-2022-JP?B?")) {
     // UTF-8 and GB2312 words in the same value survive this pass whole and are decoded
     // below; the plain walk would drop their "?=" and with it the whole word.
-    v = DecodeBWords(
-        v, kJisBStart, [](const std::string& p) { return StrictJisToSjis(p); },
-        {kUtf8BStart, kGb2312BStart});
+    v = DecodeBWords(v, kJisBStart, [](const std::string& p) { return StrictJisToSjis(p); },
+                     {kUtf8BStart, kGb2312BStart});
     decoded_b_words = true;
   }
   if (ContainsNoCase(v, "?ISO-2022-JP?Q")) return DecodeJisQWords(v);

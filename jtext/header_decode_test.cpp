@@ -15,7 +15,7 @@ const std::string kTesuto = platform::Sjis("テスト");
 const std::string kTe = platform::Sjis("テ");
 const std::string kSu = platform::Sjis("ス");
 const std::string kJisWord = "=?ISO-2022-JP?B?GyRCJUYlOSVIGyhC?=";  // テスト
-const std::string kUtf8Word = "=?UTF-8?B?44OG44K544OI?=";          // テスト
+const std::string kUtf8Word = "=?UTF-8?B?44OG44K544OI?=";           // テスト
 const std::string kQWord = "=?ISO-2022-JP?Q?=1B$B$F$9$H=1B(B?=";    // てすと
 const std::string kTesutoHiragana = platform::Sjis("てすと");
 
@@ -46,7 +46,10 @@ TEST(DecodeJisBWordsTest, DecodesWordsAndCopiesTheRest) {
       {"a second ?= right after the first is kept", "a?=?=b", "a?=b"},
       {"word without its end is dropped", "ab" + kJisWord.substr(0, kJisWord.size() - 2), "ab"},
       {"ESC $ @ in a payload is copied", "=?ISO-2022-JP?B?GyRAYWJj?=", "\x1B$@abc"},
-      {"empty payload", "x=?ISO-2022-JP?B?" "?=y", "xy"},
+      {"empty payload",
+       "x=?ISO-2022-JP?B?"
+       "?=y",
+       "xy"},
       {"empty", "", ""},
       {"the ?= of a UTF-8 word is dropped too", kUtf8Word,
        kUtf8Word.substr(0, kUtf8Word.size() - 2)},
@@ -117,14 +120,13 @@ TEST(DecodeHeaderValueTest, AppliesTheStepsInOrder) {
       {"GB2312 word otherwise stays", gb_word, "", gb_word},
       {"ISO-2022-JP and GB2312 words under EUC both decode", kJisWord + " " + gb_word, "EUC",
        kTesuto + " " + kTesuto},
-      {"B word under EUC is not garbled afterwards", "Re: " + kJisWord, "EUC",
-       "Re: " + kTesuto},
+      {"B word under EUC is not garbled afterwards", "Re: " + kJisWord, "EUC", "Re: " + kTesuto},
       {"decoded IBM extension kanji are not read as EUC afterwards",
        RelabelShiftJis("=?shift_jis?B?+/yLtA==?="), "", "\xFB\xFC\x8B\xB4"},
       {"raw JIS before a B word is converted too", "\x1B$B%F\x1B(B " + kJisWord, "",
        kTe + " " + kTesuto},
-      {"raw JIS after a B word stays: the decoded text decides", kJisWord + " \x1B$B%F\x1B(B",
-       "", kTesuto + " \x1B$B%F\x1B(B"},
+      {"raw JIS after a B word stays: the decoded text decides", kJisWord + " \x1B$B%F\x1B(B", "",
+       kTesuto + " \x1B$B%F\x1B(B"},
       {"raw JIS ending with ESC ( B", "\x1B$B%F%9%H\x1B(B", "", kTesuto},
       {"raw Shift_JIS stays", kTesuto, "", kTesuto},
       {"plain text keeps its ?=", "abc?=d", "", "abc?=d"},

@@ -38,21 +38,24 @@ TEST(JisPairToSjisTest, MapsRowsAndCellsByTheArithmetic) {
 TEST(JisToSjisTest, SwitchesModesOnAnyEscape) {
   const Row rows[] = {
       {"plain", "plain text\r\n", "plain text\r\n"},
-      {"kanji then ascii", "\x1B$B\x24\x22\x1B(Babc", "\x82\xA0" "abc"},
-      {"ends with ESC ( B, nothing after the last character", "\x1B$B\x25\x46\x1B(B",
-       "\x83\x65"},
+      {"kanji then ascii", "\x1B$B\x24\x22\x1B(Babc",
+       "\x82\xA0"
+       "abc"},
+      {"ends with ESC ( B, nothing after the last character", "\x1B$B\x25\x46\x1B(B", "\x83\x65"},
       {"ESC ( J leaves kanji mode", "\x1B$B\x24\x22\x1B(Jx", "\x82\xA0x"},
       {"ESC $ @ enters kanji mode", "\x1B$@\x24\x22", "\x82\xA0"},
       {"ESC ( I leaves kanji mode, the 7-bit kana stay", "\x1B$B\x24\x22\x1B(I\x31",
        "\x82\xA0\x31"},
-      {"other escapes leave the mode alone", "\x1B$B\x1B" "Nx\x24\x22", "\x82\xA0"},
+      {"other escapes leave the mode alone",
+       "\x1B$B\x1B"
+       "Nx\x24\x22",
+       "\x82\xA0"},
       {"two escapes in a row both act", "\x1B$B\x1B(Babc", "abc"},
       {"escape cut off after ESC", "a\x1B", "a"},
       {"escape cut off after ESC $", "a\x1B$", "a"},
       {"escape complete at the end", "a\x1B$B", "a"},
       {"lone byte in kanji mode at the end is dropped", "\x1B$B\x24\x22\x24", "\x82\xA0"},
-      {"line break inside kanji mode is taken as a pair", "\x1B$B\x24\x22\r\n",
-       "\x82\xA0\x77\x29"},
+      {"line break inside kanji mode is taken as a pair", "\x1B$B\x24\x22\r\n", "\x82\xA0\x77\x29"},
       {"8-bit bytes outside kanji mode are copied", "\x1B(B\x82\xA0", "\x82\xA0"},
   };
   testing::ExpectRows(rows, JisToSjis);
@@ -63,7 +66,11 @@ TEST(EucToSjisTest, ConvertsPairsAndKeepsSingleShiftKana) {
       {"hiragana", "\xA4\xA2\xA4\xF3", "\x82\xA0\x82\xF1"},
       {"kanji", "\xC6\xFC\xCB\xDC", platform::Sjis("日本")},
       {"half-width kana keep their byte", "\x8E\xB1\x8E\xDE", "\xB1\xDE"},
-      {"ascii, 0x80 and 0xFF are copied", "a\x80\xFF" "b", "a\x80\xFF" "b"},
+      {"ascii, 0x80 and 0xFF are copied",
+       "a\x80\xFF"
+       "b",
+       "a\x80\xFF"
+       "b"},
       {"cut-off pair is dropped", "a\xA4", "a"},
       {"cut-off single shift is dropped", "a\x8E", "a"},
       {"three-byte code is read as pairs", "\x8F\xB0\xA1", "\x78\x4F"},
@@ -78,8 +85,7 @@ TEST(StrictJisToSjisTest, KnowsOnlyTheThreeEscapes) {
       {"ESC ( J leaves kanji mode", "\x1B$B\x24\x22\x1B(Jx", "\x82\xA0x"},
       {"odd last byte in kanji mode is dropped", "\x1B$B\x24\x22\x24", "\x82\xA0"},
       {"pairs with a control first byte are dropped", "\x1B$B\r\n\x24\x22", "\x82\xA0"},
-      {"unknown escape inside kanji mode is read as pairs", "\x1B$B\x1B(I\x24\x22",
-       "\x95\x43"},
+      {"unknown escape inside kanji mode is read as pairs", "\x1B$B\x1B(I\x24\x22", "\x95\x43"},
       {"Shift_JIS outside kanji mode passes", platform::Sjis("テスト"), platform::Sjis("テスト")},
       {"empty", "", ""},
   };

@@ -37,8 +37,8 @@ TEST(SjisPairToJisTest, RoundTripsEveryJisX0208CodeThroughJisPairToSjis) {
                                              static_cast<unsigned char>(cell), PairCheck::kStrict);
       ASSERT_EQ(sjis.size(), 2u);
       EXPECT_TRUE(platform::IsSjisLeadByte(static_cast<unsigned char>(sjis[0])));
-      const std::string back = SjisPairToJis(static_cast<unsigned char>(sjis[0]),
-                                             static_cast<unsigned char>(sjis[1]));
+      const std::string back =
+          SjisPairToJis(static_cast<unsigned char>(sjis[0]), static_cast<unsigned char>(sjis[1]));
       ASSERT_EQ(Show(back), Show(std::string{char(row), char(cell)}));
     }
   }
@@ -78,7 +78,10 @@ TEST(HalfKanaToJisTest, MergesOnlyMarksThatCombine) {
     EXPECT_EQ(pos, r.consumed) << "row: " << r.name;
   }
   size_t pos = 1;
-  EXPECT_EQ(Show(HalfKanaToJis("a\xCA\xDF" "b", pos)), Show("\x25\x51"));
+  EXPECT_EQ(Show(HalfKanaToJis("a\xCA\xDF"
+                               "b",
+                               pos)),
+            Show("\x25\x51"));
   EXPECT_EQ(pos, 3u);
 }
 
@@ -98,10 +101,8 @@ TEST(SjisToJisTest, AnnouncesAsciiWithEscParenJ) {
        kIn + "\x24\x22\x25\x22\x24\x22" + kOut},
       {"mark without base is converted alone", "\xB1\xDE", kIn + "\x25\x22\x21\x2B" + kOut},
       {"trail byte 0x5C is not ascii", platform::Sjis("表"), kIn + "\x49\x3D" + kOut},
-      {"lead byte cut off by the end is dropped after the mode switch", "a\x82",
-       "a" + kIn + kOut},
-      {"lead byte cut off after a run closes the run", "\x82\xA0\x82",
-       kIn + "\x24\x22" + kOut},
+      {"lead byte cut off by the end is dropped after the mode switch", "a\x82", "a" + kIn + kOut},
+      {"lead byte cut off after a run closes the run", "\x82\xA0\x82", kIn + "\x24\x22" + kOut},
   };
   testing::ExpectRows(rows, SjisToJis);
 }
@@ -122,8 +123,7 @@ TEST(EucToJisTest, FollowsTheSameModeSwitching) {
       {"hiragana", "\xA4\xA2", kIn + "\x24\x22" + kOut},
       {"ga from single shifts", "\x8E\xB6\x8E\xDE", kIn + "\x25\x2C" + kOut},
       {"pa from single shifts", "\x8E\xCA\x8E\xDF", kIn + "\x25\x51" + kOut},
-      {"a with a mark that does not combine", "\x8E\xB1\x8E\xDE",
-       kIn + "\x25\x22\x21\x2B" + kOut},
+      {"a with a mark that does not combine", "\x8E\xB1\x8E\xDE", kIn + "\x25\x22\x21\x2B" + kOut},
       {"line break leaves kanji mode", "\xA4\xA2\nx", kIn + "\x24\x22" + kOut + "\nx"},
       {"cut-off pair is dropped after the mode switch", "x\xA4", "x" + kIn + kOut},
       {"cut-off single shift is dropped", "\xA4\xA2\x8E", kIn + "\x24\x22" + kOut},

@@ -46,7 +46,8 @@ class CodeTable {
       if (k >= sjis.size()) return false;
       const auto lead = static_cast<unsigned char>(sjis[k]);
       if (platform::IsSjisLeadByte(lead) && k + 1 < sjis.size()) {
-        codes_[u] = static_cast<unsigned short>(lead << 8 | static_cast<unsigned char>(sjis[k + 1]));
+        codes_[u] =
+            static_cast<unsigned short>(lead << 8 | static_cast<unsigned char>(sjis[k + 1]));
         k += 2;
       } else {
         codes_[u] = lead;
@@ -95,8 +96,7 @@ std::string Utf8ToSjis(std::string_view utf8) {
       s += 3;
     } else if (c >= 0xF0 && c < 0xF8) {
       // Outside the Basic Multilingual Plane: code page 932 has no such character.
-      if (end - s < 4 || !IsContinuation(s[1]) || !IsContinuation(s[2]) ||
-          !IsContinuation(s[3])) {
+      if (end - s < 4 || !IsContinuation(s[1]) || !IsContinuation(s[2]) || !IsContinuation(s[3])) {
         return {};
       }
       *o++ = '?';

@@ -25,8 +25,14 @@ TEST(Utf8ToSjisTest, ConvertsLikeTheCodePage932Converter) {
       {"half-width katakana", "\uFF71", "\xB1"},
       {"unmappable latin letter", "a\u00E9b", "a?b"},
       {"four-byte sequence is one question mark", "x\U0001F600y", "x?y"},
-      {"lone surrogate encoded in three bytes", "a\xED\xA0\x80" "b", "a?b"},
-      {"overlong two-byte NUL assembles to NUL", "a\xC0\x80" "b", "a\0b"s},
+      {"lone surrogate encoded in three bytes",
+       "a\xED\xA0\x80"
+       "b",
+       "a?b"},
+      {"overlong two-byte NUL assembles to NUL",
+       "a\xC0\x80"
+       "b",
+       "a\0b"s},
       {"empty", "", ""},
   };
   testing::ExpectRows(rows, Utf8ToSjis);
@@ -37,7 +43,10 @@ TEST(Utf8ToSjisTest, MalformedInputEmptiesTheWholeResult) {
       {"cut-off three-byte sequence", "abc\xE3\x81", ""},
       {"cut-off two-byte sequence", "abc\xC3", ""},
       {"bad continuation", "\xE3\x81\x41xyz", ""},
-      {"stray continuation byte", "ab\x80" "cd", ""},
+      {"stray continuation byte",
+       "ab\x80"
+       "cd",
+       ""},
       {"byte 0xFF", "ab\xFF", ""},
       {"cut-off four-byte sequence", "\xF0\x9F\x98", ""},
   };
