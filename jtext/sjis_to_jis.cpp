@@ -1,5 +1,6 @@
 #include "jtext/sjis_to_jis.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -124,10 +125,11 @@ std::string ToJis(std::string_view text, Step step) {
       kanji = true;
     }
     // The run of 8-bit characters, in chunks so the room check is not paid per character.
-    bool more = true;
-    while (more) {
-      unsigned char* o = out.Room(2 * kChunk);
-      unsigned char* const stop = o + 2 * kChunk;
+    // Each step reads at least one byte and writes two.
+    while (s < end && *s >= 0x80) {
+      const size_t steps = std::min(kChunk, static_cast<size_t>(end - s));
+      unsigned char* o = out.Room(2 * steps);
+      unsigned char* const stop = o + 2 * steps;
       while (o < stop && s < end && *s >= 0x80) {
         const size_t used = step(s, end, o);
         if (used == 0) {  // a lead byte cut off by the end of the text is dropped
@@ -137,7 +139,6 @@ std::string ToJis(std::string_view text, Step step) {
         o += 2;
         s += used;
       }
-      more = o == stop;
       out.SetEnd(o);
     }
   }
