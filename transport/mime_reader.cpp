@@ -52,10 +52,14 @@ std::string_view MemoryLineSource::ReadLine() {
       if (length > 0 && start[length - 1] == '\r') --length;
       return {start, length};
     }
-    // The last line has no LF. A stored file gets one added (after a CR, or CR LF).
+    // The last line has no LF. A closed connection never hands out such a rest; a stored file
+    // gets a line end added (an LF after a CR, else CR LF).
+    if (!as_stored_file_) {
+      if (max_line_length_ > 0 && left > max_line_length_) throw EIdReadLnMaxLineLengthExceeded();
+      throw EIdConnClosedGracefully();
+    }
     std::size_t counted = start[left - 1] == '\r' ? left : left + 1;
     if (max_line_length_ > 0 && counted > max_line_length_) throw EIdReadLnMaxLineLengthExceeded();
-    if (!as_stored_file_) throw EIdConnClosedGracefully();
     pos_ = bytes_.size();
     return {start, start[left - 1] == '\r' ? left - 1 : left};
   }
