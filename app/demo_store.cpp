@@ -12,8 +12,8 @@ namespace {
 
 std::string J(const char* utf8) { return platform::Sjis(utf8); }
 
-std::string Record(const std::string& key, const char* subject, const char* from,
-                   const char* date, const char* size, const char* attach, const char* state) {
+std::string Record(const std::string& key, const char* subject, const char* from, const char* date,
+                   const char* size, const char* attach, const char* state) {
   return JoinRecord({key, J(subject), J(from), date, size, attach, state});
 }
 
@@ -28,8 +28,8 @@ void WriteDemoStore(const platform::FileSystem& fs) {
   SaveLines(fs, "Yubinko.ini", {work});
   const std::string inbox = J("受信\\") + work + "\\";
   SaveLines(fs, inbox + "MsgID.ini",
-            {Record("<m1@example.jp>", "【ご案内】来週の定例会議について", "鈴木 一郎 <suzuki@example.jp>",
-                    "2026/12/07_09:12:45", "4821", "1", "1"),
+            {Record("<m1@example.jp>", "【ご案内】来週の定例会議について",
+                    "鈴木 一郎 <suzuki@example.jp>", "2026/12/07_09:12:45", "4821", "1", "1"),
              Record("<m2@example.jp>", "Re:見積書の送付", "佐藤商事 営業部 <sales@sato.example>",
                     "2026/12/06_17:40:02", "12034", "2", "1"),
              Record("<m3@example.jp>", "年末年始の営業日のお知らせ", "総務部 <soumu@example.jp>",
@@ -52,7 +52,8 @@ void WriteDemoStore(const platform::FileSystem& fs) {
         "件名：【ご案内】来週の定例会議について\r\n日時：2026/12/07_09:12:45\r\n"
         "ﾌｧｲﾙｻｲｽﾞ：4821\r\n-------------------\r\n"
         "山田様\r\n\r\nお疲れさまです。鈴木です。\r\n来週の定例会議の日程が決まりましたので"
-        "ご案内します。\r\n\r\n　日時：12月14日（月）10:00～11:30\r\n　場所：本社 3階 第2会議室\r\n\r\n"
+        "ご案内します。\r\n\r\n　日時：12月14日（月）10:00～11:30\r\n　場所：本社 3階 "
+        "第2会議室\r\n\r\n"
         "議題と資料は下記に置いてあります。\r\nhttp://intra.example.jp/meeting/2026-12-14.html\r\n"
         "\r\nよろしくお願いいたします。\r\n"));
   fs.ForceDirectories(inbox + "Attachment\\0m1@example.jp9\\");
@@ -67,13 +68,13 @@ void WriteDemoStore(const platform::FileSystem& fs) {
             {Record("<p1@example.net>", "写真送ります", "母 <mama@example.net>",
                     "2026/12/06_20:15:00", "512000", "1", "1")});
   SaveLines(fs, J("送信\\Send.ini"),
-            {Record("<s1@example.jp>", "Re:見積書の送付", "sales@sato.example",
-                    "2026/12/06_180000", "#", "2", "#")});
+            {Record("<s1@example.jp>", "Re:見積書の送付", "sales@sato.example", "2026/12/06_180000",
+                    "#", "2", "#")});
 }
 
 std::vector<std::string> MakeRecords(int n) {
-  static const char* const kSubjects[] = {"会議の案内", "Re: 見積もり", "お知らせ",
-                                          "Weekly report", "請求書送付", "ｾｰﾙ情報"};
+  static const char* const kSubjects[] = {"会議の案内",    "Re: 見積もり", "お知らせ",
+                                          "Weekly report", "請求書送付",   "ｾｰﾙ情報"};
   static const char* const kSenders[] = {"鈴木 <s@example.jp>", "tanaka@example.jp",
                                          "Sato <sato@example.com>"};
   std::vector<std::string> out;
@@ -89,8 +90,8 @@ std::vector<std::string> MakeRecords(int n) {
                   1 + (h >> 8) % 28, (h >> 4) % 24, (h >> 12) % 60, (h >> 16) % 60);
     std::snprintf(size, sizeof size, "%u", 200 + (h >> 5) % 200000);
     out.push_back(JoinRecord({key, subjects[h % subjects.size()] + std::to_string(i % 977),
-                              senders[(h >> 3) % senders.size()], date, size,
-                              (h & 16) ? "1" : "2", std::to_string(1 + (h >> 7) % 7)}));
+                              senders[(h >> 3) % senders.size()], date, size, (h & 16) ? "1" : "2",
+                              std::to_string(1 + (h >> 7) % 7)}));
   }
   return out;
 }

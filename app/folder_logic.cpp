@@ -67,9 +67,7 @@ std::string NodeText(std::string_view name, int count) {
   return s;
 }
 
-std::string NodeName(std::string_view text) {
-  return std::string(text.substr(0, text.find('\t')));
-}
+std::string NodeName(std::string_view text) { return std::string(text.substr(0, text.find('\t'))); }
 
 int NodeCount(std::string_view text) {
   size_t tab = text.find('\t');

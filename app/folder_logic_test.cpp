@@ -96,8 +96,7 @@ TEST_F(FolderMoveTest, MoveAcrossAccountsMovesFilesRecordsAndKeys) {
 TEST_F(FolderMoveTest, MoveWithinAnAccountKeepsTheKeysAndAppendsToTheTarget) {
   s.WriteLines("受信\\acc\\sub\\MsgID.ini", {Rec("<z@x>", "zz", "2")});
   MoveRecords(state, {Rec("<m2@x>", "two", "2")}, P("受信\\acc\\sub\\"));
-  EXPECT_EQ(s.Lines("受信\\acc\\AlreadMsgID.ini"),
-            (std::vector<std::string>{"<m1@x>", "<m2@x>"}));
+  EXPECT_EQ(s.Lines("受信\\acc\\AlreadMsgID.ini"), (std::vector<std::string>{"<m1@x>", "<m2@x>"}));
   // The target is read as it is and the moved record appended.
   EXPECT_EQ(s.Lines("受信\\acc\\sub\\MsgID.ini"),
             (std::vector<std::string>{Rec("<z@x>", "zz", "2"), Rec("<m2@x>", "two", "2")}));

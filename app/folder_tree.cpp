@@ -16,8 +16,8 @@ class SelectionDelegate : public QStyledItemDelegate {
   using QStyledItemDelegate::QStyledItemDelegate;
   // The node text keeps its TAB before the count; on screen it reads as a space.
   QString displayText(const QVariant& value, const QLocale& locale) const override {
-    return QStyledItemDelegate::displayText(value, locale).replace(QLatin1Char('\t'),
-                                                                   QLatin1Char(' '));
+    return QStyledItemDelegate::displayText(value, locale)
+        .replace(QLatin1Char('\t'), QLatin1Char(' '));
   }
   void paint(QPainter* painter, const QStyleOptionViewItem& option,
              const QModelIndex& index) const override {

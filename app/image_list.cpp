@@ -37,8 +37,12 @@ QPixmap DrawnImage(int index) {
   QPainter p(&pm);
   p.setRenderHint(QPainter::Antialiasing, false);
   switch (index) {
-    case kImgFolderOpen: Folder(p, true); break;
-    case kImgFolderClosed: Folder(p, false); break;
+    case kImgFolderOpen:
+      Folder(p, true);
+      break;
+    case kImgFolderClosed:
+      Folder(p, false);
+      break;
     case kImgReceive:  // red post box
       p.setPen(QColor(120, 0, 0));
       p.setBrush(QColor(220, 20, 20));
@@ -142,11 +146,22 @@ QPixmap DrawnImage(int index) {
 }
 
 QIcon ImageListIcon(int index) {
-  static const char* const kThemeNames[kImageCount] = {
-      "folder-open",      "folder",          "mail-receive",    "mail-message-new",
-      "mail-reply-sender", "mail-forward",   "mail-mark-junk",  "process-stop",
-      "application-exit", "user-trash",      nullptr,           "mail-attachment",
-      nullptr,            "preferences-system", "x-office-address-book", "edit-find"};
+  static const char* const kThemeNames[kImageCount] = {"folder-open",
+                                                       "folder",
+                                                       "mail-receive",
+                                                       "mail-message-new",
+                                                       "mail-reply-sender",
+                                                       "mail-forward",
+                                                       "mail-mark-junk",
+                                                       "process-stop",
+                                                       "application-exit",
+                                                       "user-trash",
+                                                       nullptr,
+                                                       "mail-attachment",
+                                                       nullptr,
+                                                       "preferences-system",
+                                                       "x-office-address-book",
+                                                       "edit-find"};
   QIcon drawn(DrawnImage(index));
   if (index < 0 || index >= kImageCount || kThemeNames[index] == nullptr) return drawn;
   return QIcon::fromTheme(QString::fromLatin1(kThemeNames[index]), drawn);

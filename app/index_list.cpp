@@ -32,9 +32,7 @@ int UnreadCount(const std::vector<std::string>& records) {
   return n;
 }
 
-void SortedList::Assign(const std::vector<std::string>& lines) {
-  list_.SetText(JoinLines(lines));
-}
+void SortedList::Assign(const std::vector<std::string>& lines) { list_.SetText(JoinLines(lines)); }
 
 void SortedList::Delete(int index) {
   if (index >= 0 && index < size()) list_.Delete(static_cast<size_t>(index));

@@ -11,8 +11,7 @@ TEST(LinkLogicTest, HttpIsSearchedBeforeHttpsAndMarksRunToTheLineEnd) {
   auto marks = LinkMarks(text);
   // Only the http:// link: https:// is looked for when no http:// is left after it.
   ASSERT_EQ(marks.size(), 1u);
-  EXPECT_EQ(text.substr(marks[0].start, marks[0].end - marks[0].start),
-            u"http://b.example/y tail");
+  EXPECT_EQ(text.substr(marks[0].start, marks[0].end - marks[0].start), u"http://b.example/y tail");
 
   std::u16string only_https = u"a https://x.example\nb https://y.example";
   auto m2 = LinkMarks(only_https);

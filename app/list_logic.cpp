@@ -17,9 +17,8 @@ Row RowFromRecord(std::string_view record) {
   size_t start = 0;
   for (int field = 0; field < kColumnCount; ++field) {
     size_t tab = record.find('\t', start);
-    r.col[kColumnOfField[field]] = record.substr(start, tab == std::string_view::npos
-                                                            ? std::string_view::npos
-                                                            : tab - start);
+    r.col[kColumnOfField[field]] =
+        record.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start);
     if (tab == std::string_view::npos) break;
     start = tab + 1;
   }
@@ -27,8 +26,8 @@ Row RowFromRecord(std::string_view record) {
 }
 
 std::string RecordFromRow(const Row& row) {
-  return JoinRecord({row.col[4], row.col[0], row.col[1], row.col[2], row.col[3], row.col[5],
-                     row.col[6]});
+  return JoinRecord(
+      {row.col[4], row.col[0], row.col[1], row.col[2], row.col[3], row.col[5], row.col[6]});
 }
 
 int CompareAsciiNoCase(std::string_view a, std::string_view b) {
@@ -72,7 +71,8 @@ std::vector<uint32_t> OrderByKeys(const std::vector<std::string>& keys, bool des
     const std::string& ka = keys[a.index];
     const std::string& kb = keys[b.index];
     if (ka.size() <= 16 && kb.size() <= 16) return 0;  // keys hold no zero bytes
-    return std::string_view(ka).substr(std::min<size_t>(16, ka.size()))
+    return std::string_view(ka)
+        .substr(std::min<size_t>(16, ka.size()))
         .compare(std::string_view(kb).substr(std::min<size_t>(16, kb.size())));
   };
   std::sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
@@ -122,12 +122,18 @@ int SortStateAfterHeaderClick(int sort_state, int column) {
 
 std::optional<SortChoice> SortChoiceForTag(int tag) {
   switch (tag) {
-    case 0: return SortChoice{0, -1};  // 件名順: subject ascending
-    case 1: return SortChoice{1, -2};  // 差出人順: sender ascending
-    case 2: return SortChoice{2, 3};   // 更新日順: newest first
-    case 5: return SortChoice{5, -6};  // 添付ファイル付き順: with attachments first
-    case 6: return SortChoice{6, -7};  // 未読順: unread first
-    default: return std::nullopt;
+    case 0:
+      return SortChoice{0, -1};  // 件名順: subject ascending
+    case 1:
+      return SortChoice{1, -2};  // 差出人順: sender ascending
+    case 2:
+      return SortChoice{2, 3};  // 更新日順: newest first
+    case 5:
+      return SortChoice{5, -6};  // 添付ファイル付き順: with attachments first
+    case 6:
+      return SortChoice{6, -7};  // 未読順: unread first
+    default:
+      return std::nullopt;
   }
 }
 
@@ -139,13 +145,20 @@ RowStyle StyleForState(std::string_view state) {
     s.g = g;
     s.b = b;
   };
-  if (state == "1") s.bold = true;
-  else if (state == "2") colour(0, 0, 0);
-  else if (state == "3") colour(255, 0, 0);
-  else if (state == "4") colour(0, 0, 255);
-  else if (state == "5") colour(0, 128, 0);
-  else if (state == "6") colour(255, 0, 255);
-  else if (state == "7") colour(0, 255, 255);
+  if (state == "1")
+    s.bold = true;
+  else if (state == "2")
+    colour(0, 0, 0);
+  else if (state == "3")
+    colour(255, 0, 0);
+  else if (state == "4")
+    colour(0, 0, 255);
+  else if (state == "5")
+    colour(0, 128, 0);
+  else if (state == "6")
+    colour(255, 0, 255);
+  else if (state == "7")
+    colour(0, 255, 255);
   return s;
 }
 

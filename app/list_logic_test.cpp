@@ -73,13 +73,12 @@ TEST(ListLogicTest, SortChoicesGiveTheDocumentedOrdersAfterTheirClick) {
     int column;
     int final_state;
   };
-  for (const Case& c : {Case{0, 0, 1}, Case{1, 1, 2}, Case{2, 2, -3}, Case{5, 5, 6},
-                        Case{6, 6, 7}}) {
+  for (const Case& c :
+       {Case{0, 0, 1}, Case{1, 1, 2}, Case{2, 2, -3}, Case{5, 5, 6}, Case{6, 6, 7}}) {
     auto choice = SortChoiceForTag(c.tag);
     ASSERT_TRUE(choice) << c.tag;
     EXPECT_EQ(choice->column, c.column);
-    EXPECT_EQ(SortStateAfterHeaderClick(choice->state_before_click, choice->column),
-              c.final_state)
+    EXPECT_EQ(SortStateAfterHeaderClick(choice->state_before_click, choice->column), c.final_state)
         << c.tag;
   }
   EXPECT_FALSE(SortChoiceForTag(3));

@@ -12,8 +12,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Yubinko"));
   QApplication::setApplicationDisplayName(QStringLiteral("Yubinko"));
   app::QtUiServices ui;
-  const std::filesystem::path app_dir =
-      QCoreApplication::applicationDirPath().toStdString();
+  const std::filesystem::path app_dir = QCoreApplication::applicationDirPath().toStdString();
   app::TForm1 form(app_dir, ui, [](QWidget* parent) { return app::MakeWebHtmlPane(parent); });
   ui.SetParentWindow(&form);
   form.show();

@@ -81,7 +81,8 @@ QAction* TForm1::MakeAction(const char* name, const char* caption, void (TForm1:
   auto* a = new QAction(QString::fromUtf8(caption), this);
   a->setObjectName(QString::fromLatin1(name));
   if (handler != nullptr) {
-    connect(a, &QAction::triggered, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
+    connect(a, &QAction::triggered, this,
+            [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
   }
   actions_[a->objectName()] = a;
   return a;
@@ -276,7 +277,8 @@ void TForm1::BuildMenus() {
   edit->addAction(clipboard("mnuCutText", "切り取り", QKeySequence::Cut, "cut"));
   edit->addAction(clipboard("mnuPaste", "貼り付け", QKeySequence::Paste, "paste"));
   edit->addSeparator();
-  edit->addAction(MakeAction("mnuLocalMailDel", "ローカルメール削除", &TForm1::mnuLocalMailDelClick));
+  edit->addAction(
+      MakeAction("mnuLocalMailDel", "ローカルメール削除", &TForm1::mnuLocalMailDelClick));
 
   QMenu* search = bar->addMenu(QU("検索"));
   search->addAction(MakeAction("mnuFilter", "メールの抽出", &TForm1::mnuFilterClick));
@@ -344,8 +346,8 @@ void TForm1::BuildMenus() {
   tree1_->addAction(MakeAction("N21", "フォルダ削除", &TForm1::N21Click));
   tree1_->addAction(MakeAction("N46", "フォルダ内メール全削除", &TForm1::N46Click));
 
-  list_->addAction(MakeAction("mnuPopLocalMailDel", "ローカルメール削除",
-                              &TForm1::mnuLocalMailDelClick));
+  list_->addAction(
+      MakeAction("mnuPopLocalMailDel", "ローカルメール削除", &TForm1::mnuLocalMailDelClick));
   auto* sep1 = new QAction(this);
   sep1->setSeparator(true);
   list_->addAction(sep1);
@@ -362,9 +364,9 @@ void TForm1::BuildMenus() {
     const char* caption;
     int tag;
   };
-  const ColourItem colours[] = {{"mnuColorRed", "赤", 3},      {"mnuColorBlue", "青", 4},
-                                {"mnuColorGreen", "緑", 5},    {"mnuColorPink", "ピンク", 6},
-                                {"mnuColorAqua", "水色", 7},   {"mnuColorBlack", "標準(黒)", 2}};
+  const ColourItem colours[] = {{"mnuColorRed", "赤", 3},    {"mnuColorBlue", "青", 4},
+                                {"mnuColorGreen", "緑", 5},  {"mnuColorPink", "ピンク", 6},
+                                {"mnuColorAqua", "水色", 7}, {"mnuColorBlack", "標準(黒)", 2}};
   for (const ColourItem& c : colours) {
     QAction* a = MakeAction(c.name, c.caption, nullptr);
     a->setData(c.tag);
@@ -382,8 +384,7 @@ void TForm1::BuildMenus() {
 }
 
 void TForm1::BuildToolBar() {
-  auto button = [this](const char* name, const char* hint, int image,
-                       void (TForm1::*handler)()) {
+  auto button = [this](const char* name, const char* hint, int image, void (TForm1::*handler)()) {
     QAction* a = handler != nullptr ? MakeAction(name, hint, handler) : Unwired(name, hint);
     a->setIcon(ImageListIcon(image));
     a->setToolTip(QString::fromUtf8(hint));
@@ -451,8 +452,9 @@ void TForm1::FormCreate() {
   if (fs.FileExists("Account.ini")) state_.AccountList = LoadLines(fs, "Account.ini");
   if (state_.AccountList.empty()) {
     // A missing Account.ini, or one without a line, leaves no account to start with.
-    ui_.ShowInformation(platform::Sjis("アカウントが設定されていません。\r\n\r\n"
-                                       "メニューバーの「設定」－「アカウント」で設定してください。"));
+    ui_.ShowInformation(
+        platform::Sjis("アカウントが設定されていません。\r\n\r\n"
+                       "メニューバーの「設定」－「アカウント」で設定してください。"));
     state_.current_folder.clear();
     BuildFolderTree();
   } else {

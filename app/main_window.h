@@ -38,8 +38,8 @@ class TForm1 : public QMainWindow {
  public:
   // app_dir: the directory whose store is shown (the executable's directory in the program).
   // html_factory may be empty: the HTML view then never appears.
-  TForm1(std::filesystem::path app_dir, platform::UiServices& ui,
-         HtmlPaneFactory html_factory = {}, QWidget* parent = nullptr);
+  TForm1(std::filesystem::path app_dir, platform::UiServices& ui, HtmlPaneFactory html_factory = {},
+         QWidget* parent = nullptr);
   ~TForm1() override;
 
   MainState& state() { return state_; }

@@ -155,7 +155,8 @@ void TForm1::N23Click() {
 void TForm1::N21Click() {
   QTreeWidgetItem* node = tree1_->currentItem();
   if (node == nullptr || node->parent() == nullptr) return;
-  if (ui_.AskWarning(platform::Sjis("選択中のフォルダを削除します。\r\n\r\n　　　よろしいですか？")) !=
+  if (ui_.AskWarning(
+          platform::Sjis("選択中のフォルダを削除します。\r\n\r\n　　　よろしいですか？")) !=
       platform::Answer::kYes) {
     return;
   }

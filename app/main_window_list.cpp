@@ -233,8 +233,7 @@ void TForm1::memBodyMouseMove(const QPoint& viewport_pos) {
   QTextCursor c = body_->cursorForPosition(viewport_pos);
   int pos = c.position();
   // The cursor lands between characters; take the character the pointer is over.
-  if (pos > 0 && body_->cursorRect(c).center().x() > viewport_pos.x() &&
-      !c.atBlockStart()) {
+  if (pos > 0 && body_->cursorRect(c).center().x() > viewport_pos.x() && !c.atBlockStart()) {
     --pos;
   }
   const std::u16string text = body_->toPlainText().toStdU16String();

@@ -41,8 +41,7 @@ void TForm1::mnuSearchrClick() {
     return;
   }
   QModelIndex index = model_->index(found, 0);
-  list_->selectionModel()->select(
-      index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  list_->selectionModel()->select(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
   list_->scrollTo(index);
   state_.search_position = found + 1;
   const int first = FirstSelectedRow();
@@ -68,8 +67,8 @@ void TForm1::mnuSearchNextClick() {
     for (; i < count; ++i) {
       if (SubjectContains(rows[static_cast<size_t>(i)].col[0], state_.search_text)) {
         QModelIndex index = model_->index(i, 0);
-        list_->selectionModel()->select(
-            index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        list_->selectionModel()->select(index,
+                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
         list_->scrollTo(index);
         state_.search_position = i + 1;
         return;
@@ -109,8 +108,8 @@ void TForm1::FindDialog1Find(const platform::FindRequest& request) {
   if (request.text.empty()) return;
   bool from_start = false;
   while (!FindInBody(request, from_start)) {
-    if (ui_.AskConfirmation(platform::Sjis("検索文字は見つかりません。\r\n最初から検索しますか？")) !=
-        platform::Answer::kYes) {
+    if (ui_.AskConfirmation(platform::Sjis(
+            "検索文字は見つかりません。\r\n最初から検索しますか？")) != platform::Answer::kYes) {
       return;
     }
     QTextCursor c = body_->textCursor();

@@ -2,6 +2,7 @@
 #include "app/main_window.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QAction>
 #include <QApplication>
@@ -14,7 +15,6 @@
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QTreeWidget>
-#include <sys/stat.h>
 
 #include "app/folder_logic.h"
 #include "app/message_model.h"
@@ -53,7 +53,8 @@ class MainWindowTest : public ::testing::Test {
               "詳細は https://secure.example/a にも。\r\n資料: http://example.com/doc?id=1 です\r\n"
               "<http://angle.example/x>\r\n"));
     s.Write("受信\\acc\\Attachment\\0a@x9\\資料.pdf", "%PDF");
-    s.Write("受信\\acc\\0b@x9.txt", P("To=me@x\r\n-------------------\r\n<HTML><body>hi</body></html>\r\n"));
+    s.Write("受信\\acc\\0b@x9.txt",
+            P("To=me@x\r\n-------------------\r\n<HTML><body>hi</body></html>\r\n"));
     s.WriteLines("受信\\acc\\仕事\\MsgID.ini", {Rec("<w@x>", "週報", "1")});
     s.Write("受信\\acc\\Attachment\\0a@x9\\x", "");
     s.WriteLines("受信\\two\\MsgID.ini", {});
@@ -101,9 +102,9 @@ class MainWindowTest : public ::testing::Test {
 TEST_F(MainWindowTest, StartWithoutAccountsShowsTheMessageOnceAndAnEmptyList) {
   s.WriteLines("受信\\old\\MsgID.ini", {Rec("<1>", "x", "1")});
   Open();
-  EXPECT_EQ(ui.Texts("info"),
-            std::vector<std::string>{P("アカウントが設定されていません。\r\n\r\n"
-                                       "メニューバーの「設定」－「アカウント」で設定してください。")});
+  EXPECT_EQ(ui.Texts("info"), std::vector<std::string>{
+                                  P("アカウントが設定されていません。\r\n\r\n"
+                                    "メニューバーの「設定」－「アカウント」で設定してください。")});
   EXPECT_EQ(form->windowTitle(), "Yubinko");
   ASSERT_EQ(Tree()->topLevelItemCount(), 1);
   EXPECT_EQ(U(Tree()->topLevelItem(0)->text(0)), "受信");
@@ -367,14 +368,16 @@ TEST_F(MainWindowTest, FolderCommandsAskAndKeepTheTreeTrue) {
   ClickNode(Node({"two"}));
   ui.inputs = {P("新規")};
   form->N23Click();
-  EXPECT_EQ(ui.Texts("input"), std::vector<std::string>{P("フォルダ追加|新しいフォルダ名を入力してください。")});
+  EXPECT_EQ(ui.Texts("input"),
+            std::vector<std::string>{P("フォルダ追加|新しいフォルダ名を入力してください。")});
   EXPECT_TRUE(s.DirExists("受信\\two\\新規\\"));
   ASSERT_NE(Node({"two", P("新規")}), nullptr);
 
   ClickNode(Node({"two", P("新規")}));
   ui.answers = {Answer::kYes};
   form->N21Click();
-  EXPECT_EQ(ui.Texts("warning").back(), P("選択中のフォルダを削除します。\r\n\r\n　　　よろしいですか？"));
+  EXPECT_EQ(ui.Texts("warning").back(),
+            P("選択中のフォルダを削除します。\r\n\r\n　　　よろしいですか？"));
   EXPECT_FALSE(s.DirExists("受信\\two\\新規\\"));
   EXPECT_EQ(Node({"two", P("新規")}), nullptr);
 
@@ -402,7 +405,8 @@ TEST_F(MainWindowTest, SubjectSearchAndSearchNextWording) {
   ui.answers = {Answer::kYes};
   form->mnuSearchNextClick();
   EXPECT_EQ(ui.Texts("warning"),
-            std::vector<std::string>{P("最後まで検索しましたが、見つかりません。\r\n\r\n  ..最初から検索しますか？")});
+            std::vector<std::string>{
+                P("最後まで検索しましたが、見つかりません。\r\n\r\n  ..最初から検索しますか？")});
   sel = form->SelectedRows();
   ASSERT_EQ(sel.size(), 1u);
   EXPECT_EQ(form->model().rows()[static_cast<size_t>(sel[0])].key(), "<d@x>");
@@ -542,7 +546,8 @@ TEST_F(MainWindowTest, OpeningAMessageFileShowsItsHeaderBlockAndBody) {
                             "\r\nplain body\r\n");
   ui.open_results = {{eml}};
   form->N9Click();
-  EXPECT_EQ(ui.Texts("open"), std::vector<std::string>{P("メール(*.eml)|*.eml|すべてのファイル|*.*")});
+  EXPECT_EQ(ui.Texts("open"),
+            std::vector<std::string>{P("メール(*.eml)|*.eml|すべてのファイル|*.*")});
   const QStringList lines = Body()->toPlainText().split(QLatin1Char('\n'));
   ASSERT_GE(lines.size(), 8);
   EXPECT_EQ(U(lines[0]), "ReplyTo=");  // no Reply-To header

@@ -116,8 +116,7 @@ std::vector<std::string> RelatedView(MainState& state) {
   if (!state.fs.FileExists(ref_path)) SaveLines(state.fs, ref_path, {});
   std::vector<std::string> lines = LoadLines(state.fs, ref_path);
   for (const std::string& record : state.folder_index.lines()) {
-    auto text = state.fs.ReadFile(state.current_folder + FileStem(SplitRecord(record)[0]) +
-                                  ".txt");
+    auto text = state.fs.ReadFile(state.current_folder + FileStem(SplitRecord(record)[0]) + ".txt");
     if (!text) continue;
     std::string refs = HeaderValue(*text, "References");
     if (refs.empty()) continue;

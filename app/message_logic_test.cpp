@@ -17,9 +17,8 @@ using testing::TestStore;
 class MessageLogicTest : public ::testing::Test {
  protected:
   MessageLogicTest() : state(s.path()) {
-    s.WriteLines("受信\\acc\\MsgID.ini",
-                 {Rec("<b@x>", "second", "2"), Rec("<a@x>", "first", "1"),
-                  Rec("<c@x>", "third", "3")});
+    s.WriteLines("受信\\acc\\MsgID.ini", {Rec("<b@x>", "second", "2"), Rec("<a@x>", "first", "1"),
+                                          Rec("<c@x>", "third", "3")});
     s.WriteLines("受信\\acc\\AlreadMsgID.ini", {"<a@x>", "<b@x>", "<c@x>"});
     s.Write("受信\\acc\\0a@x9.txt", "To=\r\nReferences=<r@x>\r\n-------------------\r\nhi\r\n");
     s.Write("受信\\acc\\Attachment\\0a@x9\\file one.pdf", "%PDF");
@@ -100,7 +99,7 @@ TEST_F(MessageLogicTest, LocalDeleteRemovesFilesRecordsAndKeys) {
 
 TEST_F(MessageLogicTest, ExtractionSearchesWholeLinesCaseSensitively) {
   auto by_year = Extract(state.folder_index.lines(), "2024");
-  EXPECT_EQ(by_year.size(), 3u);  // found in the date field
+  EXPECT_EQ(by_year.size(), 3u);                                     // found in the date field
   EXPECT_EQ(Extract(state.folder_index.lines(), "<b@").size(), 1u);  // in the key
   EXPECT_TRUE(Extract(state.folder_index.lines(), "SECOND").empty());
 }

@@ -8,9 +8,7 @@
 
 namespace app {
 
-inline QString Q(const std::string& sjis) {
-  return QString::fromUtf8(platform::Cp932ToUtf8(sjis));
-}
+inline QString Q(const std::string& sjis) { return QString::fromUtf8(platform::Cp932ToUtf8(sjis)); }
 inline std::string S(const QString& text) {
   return platform::Cp932FromUtf8(text.toUtf8().toStdString());
 }

@@ -30,10 +30,14 @@ QString Title() { return QApplication::applicationDisplayName(); }
 
 platform::Answer FromButton(int b) {
   switch (b) {
-    case QMessageBox::Yes: return platform::Answer::kYes;
-    case QMessageBox::No: return platform::Answer::kNo;
-    case QMessageBox::Ok: return platform::Answer::kOk;
-    default: return platform::Answer::kCancel;
+    case QMessageBox::Yes:
+      return platform::Answer::kYes;
+    case QMessageBox::No:
+      return platform::Answer::kNo;
+    case QMessageBox::Ok:
+      return platform::Answer::kOk;
+    default:
+      return platform::Answer::kCancel;
   }
 }
 
@@ -45,9 +49,8 @@ QString QtFileFilter(const std::string& sjis) {
   QStringList parts = f.split(QLatin1Char('|'));
   QStringList out;
   for (int i = 0; i + 1 < parts.size(); i += 2) {
-    out << parts[i] + QStringLiteral(" (") + QString(parts[i + 1]).replace(QLatin1Char(';'),
-                                                                           QLatin1Char(' ')) +
-               QLatin1Char(')');
+    out << parts[i] + QStringLiteral(" (") +
+               QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')) + QLatin1Char(')');
   }
   return out.join(QStringLiteral(";;"));
 }
@@ -71,9 +74,8 @@ platform::Answer QtUiServices::AskWarning(const std::string& text) {
 }
 
 platform::Answer QtUiServices::AskConfirmation(const std::string& text) {
-  return FromButton(QMessageBox::question(parent_, Title(), Q(text),
-                                          QMessageBox::Yes | QMessageBox::Cancel,
-                                          QMessageBox::Yes));
+  return FromButton(QMessageBox::question(
+      parent_, Title(), Q(text), QMessageBox::Yes | QMessageBox::Cancel, QMessageBox::Yes));
 }
 
 void QtUiServices::ShowError(const std::string& text) {
@@ -176,7 +178,9 @@ void QtUiServices::EnableTimer(bool enabled) {
 
 void QtUiServices::Beep() { QApplication::beep(); }
 
-void QtUiServices::Sleep(int milliseconds) { QThread::msleep(static_cast<unsigned long>(milliseconds)); }
+void QtUiServices::Sleep(int milliseconds) {
+  QThread::msleep(static_cast<unsigned long>(milliseconds));
+}
 
 bool QtUiServices::PrintLines(const std::vector<std::string>& lines) {
   QPrinterInfo info = QPrinterInfo::defaultPrinter();

@@ -4,9 +4,9 @@
 #include <QItemSelectionModel>
 #include <QPixmap>
 #include <QScrollBar>
-#include <QTextEdit>
 #include <QTableView>
 #include <QTest>
+#include <QTextEdit>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -37,9 +37,9 @@ int main(int argc, char** argv) {
   const auto& rows = form.model().rows();
   for (size_t i = 0; i < rows.size(); ++i) {
     if (rows[i].key() == "<m1@example.jp>") {
-      list->selectionModel()->setCurrentIndex(form.model().index(static_cast<int>(i), 0),
-                                              QItemSelectionModel::ClearAndSelect |
-                                                  QItemSelectionModel::Rows);
+      list->selectionModel()->setCurrentIndex(
+          form.model().index(static_cast<int>(i), 0),
+          QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
   }
   form.ListView1Click();

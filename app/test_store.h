@@ -18,8 +18,8 @@ inline std::string P(const char* utf8) { return platform::Sjis(utf8); }
 inline std::string Rec(const char* key, const char* subject, const char* state,
                        const char* date = "2024/01/01_10:00:00", const char* size = "100",
                        const char* attach = "2", const char* from = "a@example.com") {
-  return JoinRecord({key, platform::Sjis(subject), platform::Sjis(from), date, size, attach,
-                     state});
+  return JoinRecord(
+      {key, platform::Sjis(subject), platform::Sjis(from), date, size, attach, state});
 }
 
 class TestStore {

@@ -47,8 +47,8 @@ TEST(WebHtmlPaneTest, PageShowsWithoutScriptsOrRemoteLoads) {
   const QString remote = QStringLiteral("http://127.0.0.1:%1/").arg(server.serverPort());
   const std::filesystem::path page = s.path() / "test.htm";
   platform::WriteFileAtomic(
-      page, ("<html><head><title>static</title><link rel=stylesheet href=\"" + remote.toStdString() +
-             "s.css\"></head><body><img src=\"" + remote.toStdString() +
+      page, ("<html><head><title>static</title><link rel=stylesheet href=\"" +
+             remote.toStdString() + "s.css\"></head><body><img src=\"" + remote.toStdString() +
              "i.png\"><script>document.title='scripted';</script>hello</body></html>\r\n"));
 
   QWidget parent;
@@ -107,7 +107,7 @@ TEST(WebHtmlPaneTest, MainWindowCreatesTheViewOnFirstUseAndSwitchesBack) {
   EXPECT_FALSE(view->isVisible());
   form.HTML1Click();
   EXPECT_EQ(made, 1);  // created once
-  select("<t@x>");  // the next row click returns to the text view
+  select("<t@x>");     // the next row click returns to the text view
   EXPECT_TRUE(body->isVisible());
   EXPECT_FALSE(view->isVisible());
 }

@@ -6,9 +6,9 @@
 #include <QTreeWidget>
 #include <algorithm>
 #include <chrono>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <functional>
 #include <vector>
 
