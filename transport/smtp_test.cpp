@@ -297,6 +297,36 @@ TEST(TIdSMTPSend, RefusedStepsRaiseAndLeaveTheConnectionOpen) {
   EXPECT_EQ(server.Finish(), "");
 }
 
+TEST(TIdSMTPSend, AddressWithALineBreakCannotSmuggleCommands) {
+  ScriptedServer server(R"(
+    S: 220 hi\r\n
+    C: EHLO client.test\r\n
+    S: 250 mail\r\n
+    C: RSET\r\n
+    S: 250 Ok\r\n
+    C: MAIL FROM:<alice@example.test>\r\n
+    S: 250 Ok\r\n
+    C: QUIT\r\n
+  )");
+  TIdSMTP smtp;
+  EXPECT_EQ(smtp.ReadTimeout, 60000);  // a silent server cannot freeze the program
+  Aim(smtp, server);
+  smtp.Connect();
+  TIdMessage msg;
+  msg.From = TIdEMailAddressItem("alice@example.test", "");
+  Address(msg.Recipients, "bob@example.test>\r\nRCPT TO:<evil@example.test");
+  try {
+    smtp.Send(msg);
+    ADD_FAILURE();
+  } catch (const EIdProtocolReplyError&) {
+    ADD_FAILURE() << "the address reached the server";
+  } catch (const EIdException& e) {
+    EXPECT_STREQ(e.what(), "Line break inside a command.");
+  }
+  smtp.Disconnect();
+  EXPECT_EQ(server.Finish(), "");
+}
+
 TEST(TIdSMTPSend, MailAgentBecomesTheXMailerHeader) {
   ScriptedServer server(R"(
     S: 220 hi\r\n

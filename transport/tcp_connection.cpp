@@ -349,6 +349,11 @@ void TIdTCPConnection::CheckReply(int code, const std::vector<int>& allowed) con
 }
 
 int TIdTCPConnection::SendCommand(const std::string& text, const std::vector<int>& allowed) {
+  // A line break inside an argument (an address or a password taken from a file) would let it
+  // smuggle further commands to the server: refuse before anything is sent.
+  if (text.find_first_of("\r\n") != std::string::npos) {
+    throw EIdException("Line break inside a command.");
+  }
   WriteLine(text);
   ReadReply();
   CheckReply(last_reply_.NumericCode(), allowed);

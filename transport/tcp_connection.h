@@ -162,7 +162,8 @@ class TIdTCPConnection {
   void WriteLine(std::string_view text = {});
 
   // WriteLine(text), ReadReply, CheckReply(NumericCode, allowed); answers NumericCode. An empty
-  // allowed set or the single code -1 accepts any code.
+  // allowed set or the single code -1 accepts any code. A text holding CR or LF raises
+  // EIdException "Line break inside a command." and sends nothing.
   int SendCommand(const std::string& text, const std::vector<int>& allowed = {});
   // Reads one reply into LastReply (blank lines before it skipped, continuation lines "ccc-"
   // collected up to "ccc " or a line shorter than 4 characters); answers NumericCode.
