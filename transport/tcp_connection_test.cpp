@@ -347,5 +347,26 @@ TEST(TIdTCPClientSocket, RefusedConnectRaisesTheMappedSocketError) {
   EXPECT_EQ(server.Finish(), "");
 }
 
+TEST(TIdTCPClientSocket, LocalAddressInUseRaisesTheMappedSocketError) {
+  ScriptedServer server(R"(S: hi\r\n)");
+  TIdTCPClient client;
+  client.Host = "127.0.0.1";
+  client.Port = server.Port();
+  client.BoundIP = "127.0.0.1";
+  client.BoundPort = server.Port();  // the listener holds it
+  try {
+    client.Connect();
+    ADD_FAILURE();
+  } catch (const EIdSocketError& e) {
+    EXPECT_STREQ(e.what(), "Socket Error # 10048\r\nAddress already in use.");
+  }
+  EXPECT_FALSE(client.IsConnected());
+  client.BoundPort = 0;
+  client.Connect();
+  EXPECT_EQ(client.ReadLine(), "hi");
+  client.Disconnect();
+  EXPECT_EQ(server.Finish(), "");
+}
+
 }  // namespace
 }  // namespace transport
