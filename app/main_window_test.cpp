@@ -10,10 +10,12 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QTableView>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
+#include <QToolBar>
 #include <QTreeWidget>
 
 #include "app/folder_logic.h"
@@ -511,6 +513,80 @@ TEST_F(MainWindowTest, NodeCountsGrowByPathAndStopKeepsTheSentView) {
   form->TreeView2Click();
   form->action("tbStop")->trigger();
   EXPECT_EQ(Subjects(), std::vector<std::string>{"送った"});
+}
+
+TEST_F(MainWindowTest, AttachmentsAreSavedWithAnOverwriteQuestionAndOpened) {
+  WriteStandardStore();
+  Open();
+  Select({"<a@x>"});
+  form->ListView1Click();
+  auto* attachments = form->findChild<QListWidget*>("ListBox1");
+  QListWidgetItem* pdf = attachments->findItems(QU("資料.pdf"), Qt::MatchExactly).value(0);
+  ASSERT_NE(pdf, nullptr);
+  attachments->setCurrentItem(pdf);
+  const std::filesystem::path target = s.path() / "out.pdf";
+  ui.save_results = {target.string()};
+  form->N11Click();
+  EXPECT_EQ(ui.Texts("save").back(),
+            P("テキストファイル(*.txt)|*.txt|すべてのファイル(*.*)|*.*|資料.pdf"));
+  EXPECT_EQ(platform::ReadWholeFile(target).value_or(""), "%PDF");
+  EXPECT_TRUE(ui.Texts("warning").empty());  // a new file: no question
+
+  platform::WriteFileAtomic(target, "mine");
+  ui.save_results = {target.string()};
+  ui.answers = {Answer::kNo};
+  form->N11Click();
+  EXPECT_EQ(ui.Texts("warning"),
+            std::vector<std::string>{P("同一ﾌｧｲﾙが存在します。上書きしますか？")});
+  EXPECT_EQ(platform::ReadWholeFile(target).value_or(""), "mine");
+  ui.save_results = {target.string()};
+  ui.answers = {Answer::kYes};
+  form->N11Click();
+  EXPECT_EQ(platform::ReadWholeFile(target).value_or(""), "%PDF");
+
+  form->mnuDirectExeClick();
+  ASSERT_EQ(ui.opened.size(), 1u);
+  EXPECT_EQ(ui.opened[0], s.fs().Native(P("受信\\acc\\Attachment\\0a@x9\\資料.pdf")).string());
+}
+
+TEST_F(MainWindowTest, StandardSizeRestoresTheHeightsAndKeepsTheWidth) {
+  WriteStandardStore();
+  Open();
+  form->show();
+  form->resize(800, 700);
+  form->N17Click();
+  EXPECT_EQ(form->height(), 580);
+  EXPECT_EQ(form->width(), 800);
+  EXPECT_EQ(form->findChild<QWidget*>("Panel1")->height(), 240);
+  EXPECT_EQ(form->findChild<QWidget*>("Panel3")->height(), 89);
+}
+
+TEST_F(MainWindowTest, ToolBarAndMenusCarryTheCommandsInOrder) {
+  WriteStandardStore();
+  Open();
+  auto* bar = form->findChild<QToolBar*>("ToolBar1");
+  ASSERT_NE(bar, nullptr);
+  std::vector<std::string> tools;
+  for (QAction* a : bar->actions()) {
+    if (a->isSeparator()) {
+      tools.push_back("|");
+    } else if (!a->toolTip().isEmpty() && !a->icon().isNull()) {
+      tools.push_back(U(a->toolTip()));
+    }
+  }
+  EXPECT_EQ(tools,
+            (std::vector<std::string>{"終了", "|", "ﾒｰﾙの件名で検索", "受信", "新規作成", "返信",
+                                      "転送", "|", "メール削除モード", "中止", "メール削除",
+                                      "アカウント設定", "アドレス帳編集", "|"}));
+  std::vector<std::string> menus;
+  for (QAction* a : form->menuBar()->actions()) menus.push_back(U(a->text()));
+  EXPECT_EQ(menus, (std::vector<std::string>{"ファイル", "編集", "検索", "表示", "送受信", "設定",
+                                             "ヘルプ"}));
+  EXPECT_EQ(form->action("mnuSearchr")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
+  EXPECT_EQ(form->action("mnuSearchNext")->shortcut(), QKeySequence(Qt::Key_F3));
+  // Commands of later parts stand in the menus but do nothing yet.
+  EXPECT_FALSE(form->action("mnuRecieve")->isEnabled());
+  EXPECT_TRUE(form->action("mnuCut")->isEnabled());
 }
 
 TEST_F(MainWindowTest, FileFiltersTakeQtForm) {
