@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace transport;
   if (size < 2) return 0;
   const std::size_t chunk = data[0] % 16;  // 0: everything at once
-  const int limit = data[1] % 64;           // 0: no limit
+  const int limit = data[1] % 64;          // 0: no limit
   const std::string input(reinterpret_cast<const char*>(data + 2), size - 2);
   TIdTCPConnection connection;
   connection.MaxLineLength = limit;

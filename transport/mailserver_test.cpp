@@ -114,8 +114,7 @@ TEST_F(MailServerTest, StatListRetrAndDeletionOnlyAtQuit) {
   pop.Connect();
   ASSERT_EQ(pop.MessageCount(), 3);
   // The size counts CR LF line ends.
-  EXPECT_EQ(pop.MessageSize(2),
-            static_cast<int>(messages[1].size() + Lines(messages[1]).size()));
+  EXPECT_EQ(pop.MessageSize(2), static_cast<int>(messages[1].size() + Lines(messages[1]).size()));
   std::vector<std::string> lines;
   ASSERT_TRUE(pop.RetrieveRaw(2, lines));
   EXPECT_EQ(lines, Lines(messages[1]));

@@ -58,8 +58,7 @@ TEST(TIdPOP3Session, FullSessionSendsExactCommands) {
   EXPECT_FALSE(pop.IsConnected());
   EXPECT_EQ(server.Finish(), "");
   EXPECT_EQ(log, (std::vector<std::string>{"Connecting to 127.0.0.1.", "Connected.",
-                                           "Disconnecting.", "OnDisconnected",
-                                           "Disconnected."}));
+                                           "Disconnecting.", "OnDisconnected", "Disconnected."}));
 }
 
 TEST(TIdPOP3Session, SilentServerEndsTheCommandWithReadTimeout) {
@@ -100,25 +99,23 @@ TEST_P(TIdPOP3LoginFailure, QuitsClosesAndRaises) {
   EXPECT_EQ(server.Finish(), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Steps, TIdPOP3LoginFailure,
-    ::testing::Values(
-        LoginFailure{"Greeting", R"(
+INSTANTIATE_TEST_SUITE_P(Steps, TIdPOP3LoginFailure,
+                         ::testing::Values(LoginFailure{"Greeting", R"(
           S: -ERR [AUTH] Authentication failed.\r\n
           C: QUIT\r\n)"},
-        LoginFailure{"User", R"(
+                                           LoginFailure{"User", R"(
           S: +OK ready\r\n
           C: USER alice\r\n
           S: -ERR [AUTH] Authentication failed.\r\n
           C: QUIT\r\n)"},
-        LoginFailure{"Pass", R"(
+                                           LoginFailure{"Pass", R"(
           S: +OK ready\r\n
           C: USER alice\r\n
           S: +OK\r\n
           C: PASS secret\r\n
           S: -ERR [AUTH] Authentication failed.\r\n
           C: QUIT\r\n)"}),
-    [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TIdPOP3Replies, UnrecognizedGreetingRaisesWithQuotedText) {
   ScriptedServer server(R"(
@@ -232,7 +229,8 @@ TEST(TIdPOP3Retrieve, DroppedConnectionInTheMiddleOfRetr) {
 TEST(TIdPOP3Retrieve, OverlongLineIsRefused) {
   ScriptedServer server(std::string(kLogin) + R"(
     C: RETR 1\r\n
-    S: +OK\r\n)" + std::string(16383, 'a') + R"(\r\n)" + std::string(16384, 'b') + R"(\r\n.\r\n
+    S: +OK\r\n)" + std::string(16383, 'a') +
+                        R"(\r\n)" + std::string(16384, 'b') + R"(\r\n.\r\n
     C: QUIT\r\n
   )");
   TIdPOP3 pop;

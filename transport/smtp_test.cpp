@@ -162,12 +162,12 @@ TEST_P(TIdSMTPAuthOffer, AuthLoginOnlyWhenOffered) {
 
 INSTANTIATE_TEST_SUITE_P(
     Offers, TIdSMTPAuthOffer,
-    ::testing::Values(
-        AuthOffer{"EqualsForm", R"(250-mail\r\n250-AUTH=LOGIN\r\n250 SIZE 1000\r\n)", true},
-        AuthOffer{"SpaceFormLowerCase", R"(250-mail\r\n250-auth plain login\r\n250 HELP\r\n)",
-                  true},
-        AuthOffer{"PlainOnly", R"(250-mail\r\n250 AUTH PLAIN\r\n)", false},
-        AuthOffer{"NoAuthLine", R"(250 mail\r\n)", false}),
+    ::testing::Values(AuthOffer{"EqualsForm", R"(250-mail\r\n250-AUTH=LOGIN\r\n250 SIZE 1000\r\n)",
+                                true},
+                      AuthOffer{"SpaceFormLowerCase",
+                                R"(250-mail\r\n250-auth plain login\r\n250 HELP\r\n)", true},
+                      AuthOffer{"PlainOnly", R"(250-mail\r\n250 AUTH PLAIN\r\n)", false},
+                      AuthOffer{"NoAuthLine", R"(250 mail\r\n)", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TIdSMTPConnect, RefusedEhloFallsBackToHeloWithTheSameName) {
@@ -220,20 +220,20 @@ TEST_P(TIdSMTPConnectFailure, QuitsClosesAndRaises) {
   EXPECT_EQ(server.Finish(), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Steps, TIdSMTPConnectFailure,
-    ::testing::Values(
-        ConnectFailure{"Greeting", R"(
+INSTANTIATE_TEST_SUITE_P(Steps, TIdSMTPConnectFailure,
+                         ::testing::Values(ConnectFailure{"Greeting", R"(
           S: 554-go away\r\n554 now\r\n
-          C: QUIT\r\n)", "go away\r\nnow\r\n"},
-        ConnectFailure{"Helo", R"(
+          C: QUIT\r\n)",
+                                                          "go away\r\nnow\r\n"},
+                                           ConnectFailure{"Helo", R"(
           S: 220 hi\r\n
           C: EHLO client.test\r\n
           S: 502 no\r\n
           C: HELO client.test\r\n
           S: 501 bad name\r\n
-          C: QUIT\r\n)", "bad name\r\n"}),
-    [](const auto& info) { return std::string(info.param.name); });
+          C: QUIT\r\n)",
+                                                          "bad name\r\n"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TIdSMTPSend, RefusedStepsRaiseAndLeaveTheConnectionOpen) {
   ScriptedServer server(std::string(kGreeting) + R"(

@@ -260,8 +260,7 @@ std::string TIdTCPConnection::TakeLine(std::size_t length, std::size_t terminato
   return line;
 }
 
-std::string TIdTCPConnection::ReadLine(const std::string& terminator, int timeout,
-                                       int max_length) {
+std::string TIdTCPConnection::ReadLine(const std::string& terminator, int timeout, int max_length) {
   const std::string& term = terminator.empty() ? std::string("\n") : terminator;
   if (max_length == -1) max_length = MaxLineLength;
   const auto limit = static_cast<std::size_t>(std::max(max_length, 0));

@@ -21,8 +21,14 @@ class PosixChannel;
 //   hsResolving "Resolving hostname %s.", hsConnecting "Connecting to %s." (dotted peer address),
 //   hsConnected "Connected.", hsDisconnecting "Disconnecting.", hsDisconnected "Disconnected.",
 //   hsStatusText "%s".
-enum TIdStatus { hsResolving, hsConnecting, hsConnected, hsDisconnecting, hsDisconnected,
-                 hsStatusText };
+enum TIdStatus {
+  hsResolving,
+  hsConnecting,
+  hsConnected,
+  hsDisconnecting,
+  hsDisconnected,
+  hsStatusText
+};
 
 // What ReadLine does with a line longer than the limit.
 enum TIdMaxLineAction { maException, maSplit };
@@ -146,8 +152,7 @@ class TIdTCPConnection {
   // Reads one line: the bytes before `terminator` (empty means LF); with an LF terminator one
   // CR before it is dropped too. timeout -1 means ReadTimeout; with another timeout an expired
   // wait returns an empty line instead of raising. max_length -1 means MaxLineLength.
-  std::string ReadLine(const std::string& terminator = "\n", int timeout = -1,
-                       int max_length = -1);
+  std::string ReadLine(const std::string& terminator = "\n", int timeout = -1, int max_length = -1);
   // The first line that is non-empty after trimming (spaces and control characters), trimmed;
   // reads at most max_tries lines and answers an empty text when all were blank.
   std::string ReadNonBlankLine(int max_tries = 2147483647);
@@ -196,7 +201,7 @@ class TIdTCPConnection {
   std::string TakeLine(std::size_t length, std::size_t terminator_length);
 
   std::unique_ptr<TIdIOHandlerSocket> io_handler_;
-  std::string input_;              // received bytes; consumed ones lie before input_start_
+  std::string input_;  // received bytes; consumed ones lie before input_start_
   std::size_t input_start_ = 0;
   std::vector<char> receive_buffer_;
   bool closed_gracefully_ = false;

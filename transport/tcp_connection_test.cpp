@@ -128,8 +128,8 @@ INSTANTIATE_TEST_SUITE_P(
         ReplyCase{"EndLineOfCodeOnly", "250-a\r\n250-b\r\n250\r\n", "250", 250, {"a", "b", ""}},
         ReplyCase{"BlankLinesBefore", "\r\n\r\n  \r\n220 ready\r\n", "220", 220, {"ready"}},
         ReplyCase{"MarkerIgnoresCase", "25a-x\r\n25A y\r\n", "25a", 0, {"x", "y"}},
-        ReplyCase{"ForeignCodeContinues", "250-a\r\n251 b\r\n250 c\r\n", "250", 250,
-                  {"a", "b", "c"}},
+        ReplyCase{
+            "ForeignCodeContinues", "250-a\r\n251 b\r\n250 c\r\n", "250", 250, {"a", "b", "c"}},
         ReplyCase{"PopWords", "+OK 3 4521\r\n", "+OK", 0, {"3 4521"}},
         ReplyCase{"PopError", "-ERR no such\r\n", "-ERR", 0, {" no such"}},
         ReplyCase{"CodeAlone", "354\r\n", "354", 354, {""}}),

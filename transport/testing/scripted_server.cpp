@@ -29,16 +29,25 @@ std::string Unescape(const std::string& text) {
     }
     char c = text[++i];
     switch (c) {
-      case 'r': out += '\r'; break;
-      case 'n': out += '\n'; break;
-      case 't': out += '\t'; break;
-      case '\\': out += '\\'; break;
+      case 'r':
+        out += '\r';
+        break;
+      case 'n':
+        out += '\n';
+        break;
+      case 't':
+        out += '\t';
+        break;
+      case '\\':
+        out += '\\';
+        break;
       case 'x':
         if (i + 2 >= text.size()) throw std::invalid_argument("short \\x escape");
         out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
         i += 2;
         break;
-      default: throw std::invalid_argument(std::string("unknown escape \\") + c);
+      default:
+        throw std::invalid_argument(std::string("unknown escape \\") + c);
     }
   }
   return out;
@@ -157,8 +166,8 @@ void ScriptedServer::Serve() {
         if (n <= 0) break;
         sent += static_cast<std::size_t>(n);
       }
-      if (sent < step.bytes.size()) Fail("client went away while the server sent step " +
-                                         std::to_string(index + 1));
+      if (sent < step.bytes.size())
+        Fail("client went away while the server sent step " + std::to_string(index + 1));
     } else if (step.kind == ScriptStep::kExpect) {
       while (pending.size() < step.bytes.size() &&
              step.bytes.compare(0, pending.size(), pending) == 0) {

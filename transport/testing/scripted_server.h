@@ -24,8 +24,8 @@ struct ScriptStep {
 // Parses a transcript: one step per line, "S: " (server sends) or "C: " (client sends) followed
 // by the bytes with C escapes spelled out (\r \n \t \\ \xHH); "CLOSE" and "STALL" on their own
 // lines; "C: <DATA>" for a message text of any content up to and including the CR LF "." CR LF
-// that ends it; blank lines and lines starting with "#" are ignored. Line breaks of the script itself
-// are not part of any step: every CR LF on the wire is written "\r\n".
+// that ends it; blank lines and lines starting with "#" are ignored. Line breaks of the script
+// itself are not part of any step: every CR LF on the wire is written "\r\n".
 std::vector<ScriptStep> ParseScript(const std::string& text);
 
 class ScriptedServer {
