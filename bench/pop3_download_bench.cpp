@@ -1,5 +1,6 @@
 // Downloads a whole mailbox over POP3 three ways and prints the medians and ratios:
 //   client   TIdPOP3: STAT, RETR 1..n into a TIdMessage (parsed by the reader), QUIT
+//   lines    TIdPOP3 capturing the raw lines only (no message model), for comparison
 //   raw      a minimal socket loop sending the same commands and only finding each final "."
 //   fetchmail  keep/fetchall into /dev/null (whole process), when an rc file is given
 // Usage: pop3_download_bench PORT USER PASSWORD RUNS [FETCHMAIL_HOME]
@@ -39,7 +40,10 @@ struct Download {
   long long bytes = 0;  // body and header lines as the reader received them
 };
 
-Download RunClient(int port, const std::string& user, const std::string& password) {
+// With `parse` false the lines are only captured (RetrieveRaw): the cost of the connection and
+// line reader alone, without building the message model.
+Download RunClient(int port, const std::string& user, const std::string& password,
+                   bool parse = true) {
   transport::TIdPOP3 pop;
   pop.Host = "127.0.0.1";
   pop.Port = port;
@@ -50,7 +54,14 @@ Download RunClient(int port, const std::string& user, const std::string& passwor
   result.messages = pop.MessageCount();
   transport::TIdMessage msg;
   msg.DeleteTempFiles = true;
+  std::vector<std::string> lines;
   for (int i = 1; i <= result.messages; ++i) {
+    if (!parse) {
+      lines.clear();
+      if (!pop.RetrieveRaw(i, lines)) throw std::runtime_error("RETR refused");
+      for (const std::string& line : lines) result.bytes += line.size() + 2;
+      continue;
+    }
     msg.Clear();
     if (!pop.Retrieve(i, msg)) throw std::runtime_error("RETR refused");
     for (const std::string& line : msg.Headers) result.bytes += line.size() + 2;
@@ -156,11 +167,14 @@ int main(int argc, char** argv) {
     if (client_first.messages != raw_first.messages) {
       throw std::runtime_error("the two clients saw different mailboxes");
     }
-    std::vector<double> client, raw, fetchmail;
+    std::vector<double> client, lines_only, raw, fetchmail;
     for (int run = 0; run < runs; ++run) {
       auto start = Clock::now();
       RunClient(port, user, password);
       client.push_back(Seconds(start));
+      start = Clock::now();
+      RunClient(port, user, password, false);
+      lines_only.push_back(Seconds(start));
       start = Clock::now();
       RunRaw(port, user, password);
       raw.push_back(Seconds(start));
@@ -171,6 +185,8 @@ int main(int argc, char** argv) {
                 raw_first.messages,
                 raw_first.messages ? raw_first.bytes / 1024.0 / raw_first.messages : 0.0, runs);
     std::printf("TIdPOP3 into TIdMessage  %.3f s  %6.0f msg/s\n", c, raw_first.messages / c);
+    const double l = Median(lines_only);
+    std::printf("TIdPOP3 lines only       %.3f s  %6.0f msg/s\n", l, raw_first.messages / l);
     std::printf("raw socket loop          %.3f s  %6.0f msg/s\n", r, raw_first.messages / r);
     if (!fetchmail.empty()) {
       const double f = Median(fetchmail);
