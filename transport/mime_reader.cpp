@@ -249,6 +249,7 @@ class BodyReader {
 
  private:
   std::optional<Decoder> StartsPart(std::string_view line) const;
+  bool ClosesCurrentMultipart(std::string_view line) const;
   // Reads the part header; false when the message ended inside it.
   bool ReadPartHeader(Decoder& d);
   void DecideKind(Decoder& d);
@@ -262,6 +263,13 @@ class BodyReader {
   std::string_view delimiter_;
   bool message_ended_ = false;
 };
+
+bool BodyReader::ClosesCurrentMultipart(std::string_view line) const {
+  if (msg_.MIMEBoundary.empty()) return false;
+  const std::string& top = msg_.MIMEBoundary.back();
+  return line.size() == top.size() + 4 && line.starts_with("--") && line.ends_with("--") &&
+         EqualsIgnoringCase(line.substr(2, top.size()), top);
+}
 
 std::optional<Decoder> BodyReader::StartsPart(std::string_view line) const {
   if (!msg_.MIMEBoundary.empty()) {
@@ -508,6 +516,12 @@ void BodyReader::Run() {
     if (!decoder) {
       std::string_view line = source_.ReadLine();
       if (IsDotLine(line, delimiter_)) break;
+      if (ClosesCurrentMultipart(line)) {
+        // A multipart whose last part was itself a multipart closes out here, between parts;
+        // without the pop every later part of the enclosing multipart would be missed.
+        msg_.MIMEBoundary.pop_back();
+        continue;
+      }
       decoder = StartsPart(line);
       if (!decoder) {
         if (line.starts_with("..")) line.remove_prefix(1);

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -268,11 +269,12 @@ TEST_P(MimeReaderTest, HeaderFieldsAreParsedAndFromDecodesOnlyIsoWords) {
 
 TEST_P(MimeReaderTest, NoDecodeKeepsEveryBodyLineRaw) {
   msg_.NoDecode = true;
-  Read(Crlf("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain\n\n"
-            "..x\n.y\n--b--\n"));
+  Read(
+      Crlf("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain\n\n"
+           "..x\n.y\n--b--\n"));
   EXPECT_EQ(msg_.Parts.Count(), 0u);
-  EXPECT_EQ(msg_.Body, (std::vector<std::string>{"--b", "Content-Type: text/plain", "", ".x",
-                                                 ".y", "--b--"}));
+  EXPECT_EQ(msg_.Body,
+            (std::vector<std::string>{"--b", "Content-Type: text/plain", "", ".x", ".y", "--b--"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Feeds, MimeReaderTest,
@@ -347,6 +349,73 @@ TEST_F(LoadFromFileTest, AttachmentFilesGoWithTheMessageOnlyWhenAskedTo) {
   EXPECT_EQ(FileBytes(dest), "abc\r\n");
   EXPECT_TRUE(att.DeleteTempFile);
   EXPECT_THROW(att.SaveToFile(dest), EIdException);
+}
+
+// python3's email package writes random nested messages and tells which leaf parts it reads
+// back; the reader must find the same texts and attachment bytes in the same order.
+TEST_F(LoadFromFileTest, AgreesWithPythonOnRandomNestedMessages) {
+  const std::string out = (dir_ / "corpus").string();
+  // The sources are compiled by absolute path, so the generator is found beside this file.
+  const std::string script =
+      (fs::path(__FILE__).parent_path() / "testdata" / "make_mime_corpus.py").string();
+  ASSERT_EQ(std::system(("python3 " + script + " " + out + " 40 20261208").c_str()), 0);
+  auto hex = [](std::string_view bytes) {
+    static const char* kDigits = "0123456789abcdef";
+    std::string h;
+    for (unsigned char c : bytes) {
+      h += kDigits[c >> 4];
+      h += kDigits[c & 15];
+    }
+    return h;
+  };
+  for (int i = 0; i < 40; ++i) {
+    TIdMessage m;
+    m.DeleteTempFiles = true;
+    m.LoadFromFile(out + "/" + std::to_string(i) + ".eml");
+    std::string ours;
+    for (std::size_t k = 0; k < m.Parts.Count(); ++k) {
+      const TIdMessagePart& part = m.Parts[k];
+      if (part.Kind() == TIdPartKind::kAttachment) {
+        const auto& a = static_cast<const TIdAttachment&>(part);
+        ours += "attachment " + a.FileName + " " + hex(FileBytes(a.StoredPath)) + "\n";
+      } else if (!part.ContentType().starts_with("multipart/")) {
+        std::string text;
+        for (const auto& line : static_cast<const TIdText&>(part).Body) text += line + "\n";
+        while (text.ends_with("\n")) text.pop_back();
+        ours += "text " + hex(text) + "\n";
+      }
+    }
+    const std::string expected = FileBytes(out + "/" + std::to_string(i) + ".parts");
+    // Lines cut short keep a failure readable; the full comparison follows.
+    auto summary = [](const std::string& text) {
+      std::vector<std::string> lines;
+      for (std::size_t p = 0, e; (e = text.find('\n', p)) != std::string::npos; p = e + 1) {
+        lines.push_back(text.substr(p, std::min<std::size_t>(e - p, 60)) + "... (" +
+                        std::to_string(e - p) + ")");
+      }
+      return lines;
+    };
+    EXPECT_EQ(summary(ours), summary(expected)) << "message " << i;
+    EXPECT_TRUE(ours == expected) << "message " << i;
+  }
+}
+
+// A multipart that ends right after its own last part (a multipart) closes between parts; the
+// attachment after it was once lost.
+TEST_F(LoadFromFileTest, PartsAfterADoublyNestedMultipartAreFound) {
+  TIdMessage m;
+  m.DeleteTempFiles = true;
+  m.LoadFromFile(
+      (fs::path(__FILE__).parent_path() / "testdata" / "nested_multipart_closing.eml").string());
+  std::vector<std::string> names;
+  for (std::size_t i = 0; i < m.Parts.Count(); ++i) {
+    if (m.Parts[i].Kind() == TIdPartKind::kAttachment) {
+      names.push_back(static_cast<const TIdAttachment&>(m.Parts[i]).FileName);
+    }
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"i.png", "doc.pdf"}));
+  EXPECT_TRUE(m.Body.empty());
+  EXPECT_TRUE(m.MIMEBoundary.empty());
 }
 
 TEST(MemoryLineSourceTest, LineLengthLimitCountsTheCarriageReturn) {
