@@ -382,6 +382,9 @@ std::optional<Decoder> BodyReader::ReadPartBody(Decoder& d) {
   std::string qp_out;
   std::optional<Decoder> next;
   const std::string& boundary = d.boundary;
+  // The line break before a boundary belongs to the boundary: an attachment file gets the
+  // break of a line only once another line follows.
+  bool line_end_pending = false;
 
   while (true) {
     std::string_view line;
@@ -411,8 +414,9 @@ std::optional<Decoder> BodyReader::ReadPartBody(Decoder& d) {
       case Transfer::kNone:
         if (!line.empty() && line[0] == '.') line.remove_prefix(1);
         if (to_file) {
+          if (line_end_pending) file->Append("\r\n");
           file->Append(line);
-          file->Append("\r\n");
+          line_end_pending = true;
         } else if (line.find('\r') == std::string_view::npos) {
           text_lines.emplace_back(line);
         } else {
@@ -427,6 +431,15 @@ std::optional<Decoder> BodyReader::ReadPartBody(Decoder& d) {
         if (to_file) {
           qp_out.clear();
           AppendQuotedPrintable(qp_line, qp_out);
+          if (line_end_pending && !qp_out.empty()) {
+            file->Append("\r\n");
+            line_end_pending = false;
+          }
+          if (qp_out.ends_with("\r\n")) {
+            qp_out.resize(qp_out.size() - 2);
+            if (qp_out.empty() && line_end_pending) file->Append("\r\n");
+            line_end_pending = true;
+          }
           file->Append(qp_out);
         } else {
           AppendQuotedPrintable(qp_line, text);

@@ -11,6 +11,7 @@ as the reader's transfer rules have it.
 import os
 import random
 import sys
+from email import encoders
 from email.mime.application import MIMEApplication
 from email.mime.multipart import MIMEMultipart
 from email.mime.text import MIMEText
@@ -33,8 +34,14 @@ def leaf(rng, n):
             body = body.replace('\u00e9', 'e')
         part = MIMEText(body, 'plain', charset)
         return part
-    data = bytes(rng.randrange(256) for _ in range(rng.randint(0, 3000)))
-    part = MIMEApplication(data, Name='file%d.bin' % n)
+    if kind < 0.65:
+        # Quoted-printable bytes; line breaks in the data would come back as CR LF.
+        data = bytes(rng.choice([b for b in range(256) if b not in (10, 13)])
+                     for _ in range(rng.randint(0, 800)))
+        part = MIMEApplication(data, Name='file%d.bin' % n, _encoder=encoders.encode_quopri)
+    else:
+        data = bytes(rng.randrange(256) for _ in range(rng.randint(0, 3000)))
+        part = MIMEApplication(data, Name='file%d.bin' % n)
     part.add_header('Content-Disposition', 'attachment', filename='file%d.bin' % n)
     return part
 
