@@ -89,24 +89,54 @@ std::string AccountDirOf(std::string_view folder_path) {
   return std::string(cut == std::string_view::npos ? folder_path : folder_path.substr(0, cut));
 }
 
+namespace {
+
+// Keys of every message stored in the folder's subfolders, at any depth.
+void CollectSubfolderKeys(const platform::FileSystem& fs, const std::string& dir,
+                          std::vector<std::string>& keys) {
+  for (const std::string& name : fs.ListSubdirectories(dir)) {
+    if (name == "." || name == ".." || name == "Attachment") continue;
+    const std::string sub = dir + name + "\\";
+    for (const std::string& record : LoadLines(fs, sub + kIndex)) {
+      keys.push_back(SplitRecord(record)[0]);
+    }
+    CollectSubfolderKeys(fs, sub, keys);
+  }
+}
+
+}  // namespace
+
 void EmptyFolder(MainState& state, const std::string& folder_path) {
-  for (const auto& record : state.folder_index.lines()) {
-    int k = state.received_keys.Find(SplitRecord(record)[0]);
-    if (k >= 0) state.received_keys.Delete(k);
+  const platform::FileSystem& fs = state.fs;
+  const bool listed = folder_path == state.current_folder;
+  // The keys of the removed mail are forgotten, subfolders' mail included (their directories
+  // go too), so a later receive fetches again what is still on the server.
+  std::vector<std::string> keys;
+  const std::vector<std::string> records =
+      listed ? state.folder_index.lines() : LoadLines(fs, folder_path + kIndex);
+  for (const auto& record : records) keys.push_back(SplitRecord(record)[0]);
+  CollectSubfolderKeys(fs, folder_path, keys);
+
+  const std::string account = AccountDirOf(folder_path);
+  const bool loaded_account = account == state.account_dir;
+  SortedList other_keys;
+  if (!loaded_account) other_keys.Load(fs, account + kKeys);
+  SortedList& key_list = loaded_account ? state.received_keys : other_keys;
+  for (const std::string& key : keys) {
+    int k = key_list.Find(key);
+    if (k >= 0) key_list.Delete(k);
   }
-  // An account folder also holds the account's key list and signature: they survive, the
-  // keys without those of the removed mail.
-  const bool account_folder = AccountDirOf(folder_path) == folder_path;
+
+  // An account folder also holds the account's key list and signature: they survive.
+  const bool account_folder = account == folder_path;
   std::optional<std::string> signature;
-  if (account_folder) signature = state.fs.ReadFile(folder_path + "syomei.txt");
-  state.fs.DeleteTree(folder_path);
-  state.fs.ForceDirectories(folder_path);
-  state.folder_index.Clear();
-  state.folder_index.Save(state.fs, folder_path + kIndex);
-  if (account_folder) {
-    if (signature) state.fs.WriteFileAtomic(folder_path + "syomei.txt", *signature);
-    if (folder_path == state.account_dir) state.received_keys.Save(state.fs, folder_path + kKeys);
-  }
+  if (account_folder) signature = fs.ReadFile(folder_path + "syomei.txt");
+  fs.DeleteTree(folder_path);
+  fs.ForceDirectories(folder_path);
+  SaveLines(fs, folder_path + kIndex, {});
+  if (listed) state.folder_index.Clear();
+  if (signature) fs.WriteFileAtomic(folder_path + "syomei.txt", *signature);
+  if (account_folder || !loaded_account) key_list.Save(fs, account + kKeys);
 }
 
 MoveResult MoveRecords(MainState& state, const std::vector<std::string>& records,

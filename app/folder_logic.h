@@ -34,8 +34,9 @@ std::string FolderPath(const std::vector<std::string>& names_below_root);
 // The account folder of a received folder path: up to and including its second "\".
 std::string AccountDirOf(std::string_view folder_path);
 
-// Empties the folder: forgets its keys in the loaded received-key list, deletes its
-// directory and recreates it with an empty index. The folder index is cleared.
+// Empties the folder: forgets the keys of its mail and of its subfolders' mail, deletes its
+// directory (subfolders included) and recreates it with an empty index. The loaded folder
+// index is cleared when it is this folder's.
 void EmptyFolder(MainState& state, const std::string& folder_path);
 
 // Moves the records (rebuilt from the list rows) from the current folder into target_folder,

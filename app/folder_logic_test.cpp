@@ -104,10 +104,12 @@ TEST_F(FolderMoveTest, MoveWithinAnAccountKeepsTheKeysAndAppendsToTheTarget) {
 }
 
 TEST_F(FolderMoveTest, EmptyingAFolderForgetsItsKeysAndItsSubfolders) {
-  s.WriteLines("受信\\acc\\sub\\MsgID.ini", {});
+  s.WriteLines("受信\\acc\\sub\\MsgID.ini", {Rec("<s@x>", "s", "2")});
+  s.WriteLines("受信\\acc\\AlreadMsgID.ini", {"<m1@x>", "<m2@x>", "<s@x>", "<keep@x>"});
+  state.received_keys.Load(state.fs, KeysPath(state.account_dir));
   s.Write("受信\\acc\\syomei.txt", "sig");
   EmptyFolder(state, state.current_folder);
-  EXPECT_TRUE(state.received_keys.empty());
+  EXPECT_EQ(state.received_keys.lines(), std::vector<std::string>{"<keep@x>"});
   EXPECT_TRUE(state.folder_index.empty());
   EXPECT_TRUE(s.Lines("受信\\acc\\MsgID.ini").empty());
   EXPECT_TRUE(s.Exists("受信\\acc\\MsgID.ini"));
@@ -115,8 +117,19 @@ TEST_F(FolderMoveTest, EmptyingAFolderForgetsItsKeysAndItsSubfolders) {
   EXPECT_FALSE(s.DirExists("受信\\acc\\sub\\"));
   // The account's own files outlive the emptying; the key list no longer has the keys.
   EXPECT_EQ(*s.fs().ReadFile(P("受信\\acc\\syomei.txt")), "sig");
-  EXPECT_TRUE(s.Lines("受信\\acc\\AlreadMsgID.ini").empty());
-  EXPECT_TRUE(s.Exists("受信\\acc\\AlreadMsgID.ini"));
+  EXPECT_EQ(s.Lines("受信\\acc\\AlreadMsgID.ini"), std::vector<std::string>{"<keep@x>"});
+}
+
+TEST_F(FolderMoveTest, EmptyingAFolderOfAnotherAccountLeavesTheListedOneAlone) {
+  s.WriteLines("受信\\two\\MsgID.ini", {Rec("<t@x>", "t", "1")});
+  s.WriteLines("受信\\two\\AlreadMsgID.ini", {"<t@x>", "<u@x>"});
+  s.Write("受信\\two\\0t@x9.txt", "t");
+  EmptyFolder(state, P("受信\\two\\"));
+  EXPECT_EQ(state.folder_index.size(), 2);  // the listed folder's index is untouched
+  EXPECT_EQ(state.received_keys.size(), 2);
+  EXPECT_FALSE(s.Exists("受信\\two\\0t@x9.txt"));
+  EXPECT_EQ(s.Lines("受信\\two\\AlreadMsgID.ini"), std::vector<std::string>{"<u@x>"});
+  EXPECT_TRUE(s.Lines("受信\\two\\MsgID.ini").empty());
 }
 
 }  // namespace

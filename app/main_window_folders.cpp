@@ -160,8 +160,23 @@ void TForm1::N21Click() {
       platform::Answer::kYes) {
     return;
   }
-  state_.fs.DeleteTree(NodeFolder(node));
+  const std::string folder = NodeFolder(node);
+  state_.fs.DeleteTree(folder);
   delete node;  // a tree item owns its children; removing it is how QTreeWidget deletes nodes
+  // When the listed folder went with it, nothing may write its index back (that would bring
+  // the directory back): the list and the loaded index are let go.
+  if (state_.current_folder.starts_with(folder)) {
+    state_.current_folder.clear();
+    state_.folder_index.Clear();
+    model_->Clear();
+    ClearViewer();
+    SetStatusText(0, QString());
+    tree1_->setCurrentItem(nullptr);
+  }
+  if (state_.account_dir.starts_with(folder)) {
+    state_.account_dir.clear();
+    state_.received_keys.Clear();
+  }
 }
 
 void TForm1::N46Click() {

@@ -134,7 +134,7 @@ void TForm1::ListView1Click() {
 }
 
 void TForm1::mnuToMidokuClick() {
-  if (state_.sent_view) return;
+  if (state_.sent_view || state_.current_folder.empty()) return;
   std::vector<Row*> rows;
   std::vector<int> selected = SelectedRows();
   for (int r : selected) rows.push_back(&model_->row(r));

@@ -383,7 +383,22 @@ TEST_F(MainWindowTest, FolderCommandsAskAndKeepTheTreeTrue) {
   EXPECT_FALSE(s.DirExists("受信\\two\\新規\\"));
   EXPECT_EQ(Node({"two", P("新規")}), nullptr);
 
+  // Deleting the listed folder lets its list go; nothing brings the directory back.
+  ClickNode(Node({"acc", P("仕事")}));
+  Select({"<w@x>"});
+  ui.answers = {Answer::kYes};
+  form->N21Click();
+  EXPECT_EQ(form->model().rowCount(), 0);
+  form->ListView1Click();
+  form->mnuToMidokuClick();
+  EXPECT_FALSE(s.DirExists("受信\\acc\\仕事\\"));
+
+  EXPECT_FALSE(s.Exists("MsgID.ini"));
+
   ClickNode(Node({"acc"}));
+  ui.inputs = {P("箱")};
+  form->N23Click();
+  ASSERT_EQ(Node({"acc"})->childCount(), 1);
   ui.answers = {Answer::kYes};
   form->N46Click();
   EXPECT_EQ(ui.Texts("warning").back(),
@@ -391,6 +406,7 @@ TEST_F(MainWindowTest, FolderCommandsAskAndKeepTheTreeTrue) {
   EXPECT_EQ(form->model().rowCount(), 0);
   EXPECT_EQ(U(Node({"acc"})->text(0)), "acc");
   EXPECT_EQ(Node({"acc"})->childCount(), 0);  // the subfolder went with the directory
+  EXPECT_FALSE(s.DirExists("受信\\acc\\箱\\"));
   EXPECT_TRUE(form->state().received_keys.empty());
 }
 
