@@ -38,6 +38,43 @@ TEST(DecodeHeaderTextTest, DecodesIsoAndWindowsWordsOnly) {
   for (const auto& r : rows) EXPECT_EQ(DecodeHeaderText(r[0]), r[1]) << r[0];
 }
 
+// python3 encodes random Japanese texts as ISO-2022-JP B and Q words; decoding them gives the
+// code page 932 bytes of the same texts.
+TEST(DecodeHeaderTextTest, AgreesWithPythonOnIso2022JpWords) {
+  const char* script = R"(
+import random
+from email.charset import Charset, BASE64, QP
+pool = 'あいうえおかがきくけこさしすせそアイウエオカガキクケコ漢字日本語表示予定能力十ソ　ー、。abcXYZ09 -'
+rng = random.Random(20261208)
+for i in range(40):
+    text = ''.join(rng.choice(pool) for _ in range(rng.randint(1, 10)))
+    cs = Charset('iso-2022-jp')
+    cs.header_encoding = QP if i % 2 else BASE64
+    print(cs.header_encode(text) + '\t' + text.encode('cp932').hex())
+)";
+  std::string out;
+  std::string cmd = std::string("python3 -c \"") + script + "\"";
+  // The script has no double quote, dollar sign or backquote: one double-quoted argument.
+  if (FILE* p = ::popen(cmd.c_str(), "r")) {
+    char buf[4096];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+    ::pclose(p);
+  }
+  int rows = 0;
+  for (std::size_t pos = 0, end; (end = out.find('\n', pos)) != std::string::npos; pos = end + 1) {
+    std::string line = out.substr(pos, end - pos);
+    std::size_t tab = line.find('\t');
+    ASSERT_NE(tab, std::string::npos) << line;
+    std::string expected;
+    for (std::size_t i = tab + 1; i + 1 < line.size(); i += 2) {
+      expected += static_cast<char>(std::stoi(line.substr(i, 2), nullptr, 16));
+    }
+    EXPECT_EQ(DecodeHeaderText(line.substr(0, tab)), expected) << line;
+    ++rows;
+  }
+  EXPECT_EQ(rows, 40);
+}
+
 TEST(SjisToIso2022JpTest, MatchesPythonsEncoderAfterWideningHalfWidthKana) {
   // Half-width kana become their full-width forms (NFKC composes the voiced marks).
   const std::string utf8 = "ｶﾞｷﾞﾊﾟﾋﾟｳﾞｱｲｳ｡｢｣､･ｰ漢字とかな混じり";
