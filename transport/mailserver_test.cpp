@@ -1,6 +1,7 @@
 // Tests against the loopback Dovecot POP3 and Postfix SMTP servers the CTest fixture starts
 // (scripts/mailservers). The env file of the servers' tree gives the ports.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -269,6 +270,38 @@ TEST_F(MailServerTest, JapaneseMessageWithAttachmentsSurvivesSmtpAndPop3) {
   EXPECT_EQ(ReadBytes(attachments[0]->StoredPath), binary);
   EXPECT_EQ(attachments[1]->FileName, attachment_name);
   EXPECT_EQ(ReadBytes(attachments[1]->StoredPath), text_file);
+
+  // An independent reader of the same wire text (python's email package) finds the same
+  // subject and attachment bytes.
+  {
+    TIdPOP3 pop;
+    Aim(pop, "bob", "bobpw");
+    pop.Connect();
+    std::vector<std::string> raw;
+    ASSERT_TRUE(pop.RetrieveRaw(1, raw));
+    pop.Disconnect();
+    const std::string out = platform::MakeTempFile("oracle");
+    std::remove(out.c_str());
+    ASSERT_EQ(mkdir(out.c_str(), 0700), 0);
+    std::string joined;
+    for (const std::string& line : raw) joined += line + "\n";
+    std::ofstream(out + "/message.eml", std::ios::binary) << joined;
+    const std::string script =
+        "import sys, os, email, email.header\n"
+        "out = sys.argv[1]\n"
+        "msg = email.message_from_binary_file(open(os.path.join(out, 'message.eml'), 'rb'))\n"
+        "subject = email.header.make_header(email.header.decode_header(msg['Subject']))\n"
+        "open(os.path.join(out, 'subject'), 'w', encoding='utf-8').write(str(subject))\n"
+        "parts = [p for p in msg.walk() if p.get_filename() is not None]\n"
+        "for i, part in enumerate(parts):\n"
+        "    open(os.path.join(out, 'data%d' % i), 'wb').write(part.get_payload(decode=True))\n";
+    std::ofstream(out + "/oracle.py") << script;
+    ASSERT_EQ(std::system(("python3 " + out + "/oracle.py " + out).c_str()), 0);
+    EXPECT_EQ(ReadBytes(out + "/subject"), platform::Cp932ToUtf8(subject));
+    EXPECT_EQ(ReadBytes(out + "/data0"), binary);
+    EXPECT_EQ(ReadBytes(out + "/data1"), text_file);
+    std::system(("rm -rf " + out).c_str());
+  }
 
   // The Bcc copy reached alice and names her in no header either.
   TIdMessage copy;
