@@ -21,3 +21,12 @@ set(TRANSPORT_MIME_TESTS
   ${CMAKE_CURRENT_LIST_DIR}/header_text_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/eml_view_test.cpp
 )
+
+# yubinko-cli show-eml seen from the outside (the command itself lives in tools/).
+if(NOT YUBINKO_FUZZ)
+  add_test(NAME cli_show_eml
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/testdata/show_eml_check.sh $<TARGET_FILE:yubinko-cli>
+            ${CMAKE_CURRENT_LIST_DIR}/testdata)
+  set_tests_properties(cli_show_eml PROPERTIES ENVIRONMENT "${YUBINKO_TEST_ENV}"
+    PASS_REGULAR_EXPRESSION "^ok")
+endif()
