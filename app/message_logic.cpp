@@ -35,11 +35,13 @@ ShownMessage ShowMessage(MainState& state, Row& row) {
   if (row.state() == "1") {
     row.col[6] = "2";
     int at = state.folder_index.Find(row.key());
-    if (at >= 0) {
+    // A row of the related view may be older than its record: the folder's count drops
+    // only when the record itself was unread.
+    if (at >= 0 && store::GetField(state.folder_index.lines()[static_cast<size_t>(at)], 6) == "1") {
       state.folder_index.SetState(at, "2");
       state.folder_index.Save(state.fs, IndexPath(state.current_folder));
+      shown.became_read = true;
     }
-    shown.became_read = true;
   }
   return shown;
 }

@@ -56,6 +56,11 @@ TEST_F(MessageLogicTest, ShowingAnUnreadMessageMarksItReadOnce) {
   EXPECT_EQ(s.Lines("受信\\acc\\MsgID.ini")[0], Rec("<a@x>", "first", "2"));
   EXPECT_FALSE(ShowMessage(state, row).became_read);
 
+  // A stale row (as the related view keeps them) whose record is already read.
+  Row stale = RowFromRecord(Rec("<b@x>", "second", "1"));
+  EXPECT_FALSE(ShowMessage(state, stale).became_read);
+  EXPECT_EQ(UnreadCount(s.Lines("受信\\acc\\MsgID.ini")), 0);
+
   Row missing = RowFromRecord(Rec("<zz>", "gone", "2"));
   ShownMessage none = ShowMessage(state, missing);
   EXPECT_FALSE(none.found);
