@@ -180,7 +180,7 @@ void TForm1::N11Click() {
   const std::string chosen = ui_.SaveFileDialog(
       platform::Sjis("テキストファイル(*.txt)|*.txt|すべてのファイル(*.*)|*.*"), name);
   if (chosen.empty()) return;
-  std::filesystem::path target(chosen);  // native path, as the dialog gave it
+  std::filesystem::path target(chosen);           // native path, as the dialog gave it
   if (!target.has_extension()) target += ".txt";  // the dialog's default extension
   if (std::filesystem::exists(target) &&
       ui_.AskWarning(platform::Sjis("同一ﾌｧｲﾙが存在します。上書きしますか？")) !=

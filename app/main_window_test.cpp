@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QPrinter>
+#include <QProcess>
 #include <QTableView>
 #include <QTest>
 #include <QTextBlock>
@@ -603,6 +605,25 @@ TEST_F(MainWindowTest, ToolBarAndMenusCarryTheCommandsInOrder) {
   // Commands of later parts stand in the menus but do nothing yet.
   EXPECT_FALSE(form->action("mnuRecieve")->isEnabled());
   EXPECT_TRUE(form->action("mnuCut")->isEnabled());
+}
+
+TEST_F(MainWindowTest, PrintingWritesEveryLineAndBreaksPages) {
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  const QString pdf = QString::fromStdString((s.path() / "out.pdf").string());
+  printer.setOutputFileName(pdf);
+  std::vector<std::string> lines;
+  for (int i = 1; i <= 150; ++i) lines.push_back("line " + std::to_string(i));
+  lines.push_back(P("かなの行"));
+  ASSERT_TRUE(PrintLinesOn(printer, lines));
+  QProcess text;
+  text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+  ASSERT_TRUE(text.waitForFinished(30000));
+  const QString out = QString::fromUtf8(text.readAllStandardOutput());
+  EXPECT_TRUE(out.contains(QStringLiteral("line 1\n")));
+  EXPECT_TRUE(out.contains(QStringLiteral("line 150")));
+  EXPECT_TRUE(out.contains(QU("かなの行")));
+  EXPECT_GE(out.count(QLatin1Char('\f')), 2);  // more than one page
 }
 
 TEST_F(MainWindowTest, FileFiltersTakeQtForm) {

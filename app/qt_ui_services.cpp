@@ -193,14 +193,18 @@ bool QtUiServices::PrintLines(const std::vector<std::string>& lines) {
   } else {
     printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
   }
+  return PrintLinesOn(*printer, lines);
+}
+
+bool PrintLinesOn(QPrinter& printer, const std::vector<std::string>& lines) {
   QPainter painter;
-  if (!painter.begin(printer.get())) return false;
+  if (!painter.begin(&printer)) return false;
   const QFontMetrics fm = painter.fontMetrics();
   const int page_height = painter.viewport().height();
   int y = fm.ascent();
   for (const std::string& line : lines) {
     if (y + fm.descent() > page_height) {
-      if (!printer->newPage()) return false;
+      if (!printer.newPage()) return false;
       y = fm.ascent();
     }
     painter.drawText(0, y, Q(line));

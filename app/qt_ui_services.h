@@ -9,6 +9,7 @@
 
 #include "platform/ui_services.h"
 
+class QPrinter;
 class QWidget;
 class QDialog;
 
@@ -17,6 +18,9 @@ namespace app {
 // A filter in the "caption|pattern|caption|pattern" form (Shift_JIS) as Qt's
 // "caption (pattern);;..." form; a filter without "|" passes unchanged.
 QString QtFileFilter(const std::string& sjis);
+
+// Prints Shift_JIS lines, one printed line each, starting a new page when one is full.
+bool PrintLinesOn(QPrinter& printer, const std::vector<std::string>& lines);
 
 class QtUiServices : public platform::UiServices {
  public:
