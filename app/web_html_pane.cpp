@@ -33,6 +33,9 @@ class WebHtmlPane : public HtmlPane {
     s->setAttribute(QWebEngineSettings::PluginsEnabled, false);
     s->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
     s->setAttribute(QWebEngineSettings::AutoLoadImages, true);
+    // The scratch page is written in Shift_JIS like every file of the store; a page that
+    // names its own charset still gets that one.
+    s->setDefaultTextEncoding(QStringLiteral("Shift_JIS"));
     view_ = std::make_unique<QWebEngineView>(parent);
     // The page is the view's child, so it goes before the profile does.
     auto* page = new QWebEnginePage(profile_.get(), view_.get());
