@@ -362,6 +362,25 @@ TEST_F(MainWindowTest, DropAcrossAccountsMovesKeysAndRefusesRootAndListedFolder)
   EXPECT_TRUE(ui.shown.empty());  // no question
 }
 
+TEST_F(MainWindowTest, FolderNamesEndingInByte5CWorkEndToEnd) {
+  WriteStandardStore();
+  Open();
+  ClickNode(Node({"acc"}));
+  ui.inputs = {P("ソフト表")};  // ソ and 表 both end with the byte 0x5C
+  form->N23Click();
+  QTreeWidgetItem* target = Node({"acc", P("ソフト表")});
+  ASSERT_NE(target, nullptr);
+  EXPECT_TRUE(std::filesystem::is_directory(s.path() / "受信" / "acc" / "ソフト表"));
+  Select({"<a@x>"});
+  form->TreeView1DragDrop(target);
+  EXPECT_TRUE(std::filesystem::exists(s.path() / "受信" / "acc" / "ソフト表" / "0a@x9.txt"));
+  EXPECT_TRUE(std::filesystem::exists(s.path() / "受信" / "acc" / "ソフト表" / "Attachment" /
+                                      "0a@x9" / "資料.pdf"));
+  ClickNode(target);
+  EXPECT_EQ(Subjects(), std::vector<std::string>{"会議の案内"});
+  EXPECT_EQ(U(target->text(0)), "ソフト表\t(1)");
+}
+
 TEST_F(MainWindowTest, FolderCommandsAskAndKeepTheTreeTrue) {
   WriteStandardStore();
   Open();
