@@ -31,7 +31,10 @@ std::string JisWordToSjis(std::string_view bytes) {
     if (bytes[i] == '\x1b') {
       if (bytes.substr(i, 3) == "\x1b$B") {
         double_byte = true;
-      } else if (bytes.substr(i, 3) == "\x1b(B") {
+      } else if (bytes.substr(i, 3) == "\x1b(B" || bytes.substr(i, 3) == "\x1b(J") {
+        // ESC ( J (JIS Roman) is single-byte too, and is what many Japanese mailers, our
+        // own writer among them, put after a kanji run; staying in double-byte mode would
+        // pair the ASCII and padding bytes that follow into garbage characters.
         double_byte = false;
       }
       i += 3;

@@ -27,6 +27,8 @@ TEST(DecodeHeaderTextTest, DecodesIsoAndWindowsWordsOnly) {
       {"=?iso-2022-jp?b?GyRCJUYlOSVIGyhC?= =?ISO-2022-JP?B?GyRCJUYlOSVIGyhC?=", test + " " + test},
       {"Re: =?ISO-2022-JP?Q?=1B$B%F%9%H=1B(B?= x", "Re: " + test + " x"},
       {"=?ISO-8859-1?Q?caf=E9_au_lait?=", "caf\xE9 au lait"},
+      // ESC ( J ends a kanji run like ESC ( B: the space and the padding stay single bytes.
+      {"=?ISO-2022-JP?B?GyRCJUYlOSVIGyhKIGEbJEIlRiU5JUgbKEo=?=", test + " a" + test},
       {"=?windows-1252?B?Y2Fm6Q==?=", "caf\xE9"},
       {"=?UTF-8?B?44OG44K544OI?=", "=?UTF-8?B?44OG44K544OI?="},
       {"=?ISO-8859-1?Q?bad=ZZescape?=", "bad=ZZescape"},
