@@ -160,9 +160,18 @@ MoveResult MoveRecords(MainState& state, const std::vector<std::string>& records
     if (at < 0) continue;
     target_index.push_back(record);
     const std::string stem = FileStem(key);
-    fs.RenameFile(state.current_folder + stem + ".txt", target_folder + stem + ".txt");
-    fs.MoveDirectory(state.current_folder + "Attachment\\" + stem + "\\",
-                     target_folder + "Attachment\\" + stem + "\\");
+    const std::string file_from = state.current_folder + stem + ".txt";
+    const std::string file_to = target_folder + stem + ".txt";
+    // Two keys of one stem share a file and the later write wins; a rename never replaces,
+    // so a file of that stem in the target goes first, else the moved one stays behind.
+    if (fs.FileExists(file_from) && fs.FileExists(file_to)) fs.DeleteFile(file_to);
+    fs.RenameFile(file_from, file_to);
+    const std::string attachments_from = state.current_folder + "Attachment\\" + stem + "\\";
+    const std::string attachments_to = target_folder + "Attachment\\" + stem + "\\";
+    if (fs.DirectoryExists(attachments_from)) {
+      fs.DeleteTree(attachments_to);  // likewise: a tree is never merged into another
+      fs.MoveDirectory(attachments_from, attachments_to);
+    }
     state.folder_index.Delete(at);
     if (cross) {
       int k = state.received_keys.Find(key);

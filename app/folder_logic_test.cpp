@@ -103,6 +103,19 @@ TEST_F(FolderMoveTest, MoveWithinAnAccountKeepsTheKeysAndAppendsToTheTarget) {
   EXPECT_TRUE(s.Exists("受信\\acc\\sub\\0m2@x9.txt"));
 }
 
+TEST_F(FolderMoveTest, MoveOntoAFileOfTheSameStemReplacesItAndItsAttachments) {
+  // "<m1@x>" and "< m1@x>" share a stem: the target already holds the other key's files.
+  s.WriteLines("受信\\acc\\sub\\MsgID.ini", {Rec("< m1@x>", "old", "2")});
+  s.Write("受信\\acc\\sub\\0m1@x9.txt", "old body");
+  s.Write("受信\\acc\\sub\\Attachment\\0m1@x9\\old.bin", "old");
+  MoveRecords(state, {Rec("<m1@x>", "one", "1")}, P("受信\\acc\\sub\\"));
+  EXPECT_FALSE(s.Exists("受信\\acc\\0m1@x9.txt"));  // nothing left behind in the source
+  EXPECT_EQ(*s.fs().ReadFile(P("受信\\acc\\sub\\0m1@x9.txt")), "body1");
+  EXPECT_FALSE(s.DirExists("受信\\acc\\Attachment\\0m1@x9\\"));
+  EXPECT_TRUE(s.Exists("受信\\acc\\sub\\Attachment\\0m1@x9\\a.txt"));
+  EXPECT_FALSE(s.Exists("受信\\acc\\sub\\Attachment\\0m1@x9\\old.bin"));
+}
+
 TEST_F(FolderMoveTest, EmptyingAFolderForgetsItsKeysAndItsSubfolders) {
   s.WriteLines("受信\\acc\\sub\\MsgID.ini", {Rec("<s@x>", "s", "2")});
   s.WriteLines("受信\\acc\\AlreadMsgID.ini", {"<m1@x>", "<m2@x>", "<s@x>", "<keep@x>"});
