@@ -108,12 +108,14 @@ void CollectSubfolderKeys(const platform::FileSystem& fs, const std::string& dir
 
 void EmptyFolder(MainState& state, const std::string& folder_path) {
   const platform::FileSystem& fs = state.fs;
-  const bool listed = folder_path == state.current_folder;
+  // The listed folder may also lie below the emptied one, and then its directory goes too.
+  const bool listed = state.current_folder.starts_with(folder_path);
   // The keys of the removed mail are forgotten, subfolders' mail included (their directories
   // go too), so a later receive fetches again what is still on the server.
   std::vector<std::string> keys;
-  const std::vector<std::string> records =
-      listed ? state.folder_index.lines() : LoadLines(fs, folder_path + kIndex);
+  const std::vector<std::string> records = folder_path == state.current_folder
+                                                ? state.folder_index.lines()
+                                                : LoadLines(fs, folder_path + kIndex);
   for (const auto& record : records) keys.push_back(SplitRecord(record)[0]);
   CollectSubfolderKeys(fs, folder_path, keys);
 
@@ -134,7 +136,12 @@ void EmptyFolder(MainState& state, const std::string& folder_path) {
   fs.DeleteTree(folder_path);
   fs.ForceDirectories(folder_path);
   SaveLines(fs, folder_path + kIndex, {});
-  if (listed) state.folder_index.Clear();
+  if (listed) {
+    // Whatever was listed is gone: the emptied folder, now empty, is what stays loaded, so
+    // no later save writes old records into a directory that no longer exists.
+    state.folder_index.Clear();
+    state.current_folder = folder_path;
+  }
   if (signature) fs.WriteFileAtomic(folder_path + "syomei.txt", *signature);
   if (account_folder || !loaded_account) key_list.Save(fs, account + kKeys);
 }

@@ -35,8 +35,9 @@ std::string FolderPath(const std::vector<std::string>& names_below_root);
 std::string AccountDirOf(std::string_view folder_path);
 
 // Empties the folder: forgets the keys of its mail and of its subfolders' mail, deletes its
-// directory (subfolders included) and recreates it with an empty index. The loaded folder
-// index is cleared when it is this folder's.
+// directory (subfolders included) and recreates it with an empty index. When the listed
+// folder is this one or lies below it, the loaded folder index is cleared and this folder
+// becomes the current one.
 void EmptyFolder(MainState& state, const std::string& folder_path);
 
 // Moves the records (rebuilt from the list rows) from the current folder into target_folder,

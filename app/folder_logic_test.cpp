@@ -133,6 +133,20 @@ TEST_F(FolderMoveTest, EmptyingAFolderForgetsItsKeysAndItsSubfolders) {
   EXPECT_EQ(s.Lines("受信\\acc\\AlreadMsgID.ini"), std::vector<std::string>{"<keep@x>"});
 }
 
+TEST_F(FolderMoveTest, EmptyingTheFolderAboveTheListedOneLetsTheListedIndexGo) {
+  s.WriteLines("受信\\acc\\sub\\MsgID.ini", {Rec("<s@x>", "s", "1")});
+  s.Write("受信\\acc\\sub\\0s@x9.txt", "s");
+  state.current_folder = P("受信\\acc\\sub\\");
+  state.folder_index.Load(state.fs, IndexPath(state.current_folder));
+  EmptyFolder(state, P("受信\\acc\\"));
+  EXPECT_EQ(state.current_folder, P("受信\\acc\\"));
+  EXPECT_TRUE(state.folder_index.empty());
+  // A later save of the loaded index must not bring the removed subfolder back.
+  state.folder_index.Save(state.fs, IndexPath(state.current_folder));
+  EXPECT_FALSE(s.DirExists("受信\\acc\\sub\\"));
+  EXPECT_TRUE(s.Lines("受信\\acc\\MsgID.ini").empty());
+}
+
 TEST_F(FolderMoveTest, EmptyingAFolderOfAnotherAccountLeavesTheListedOneAlone) {
   s.WriteLines("受信\\two\\MsgID.ini", {Rec("<t@x>", "t", "1")});
   s.WriteLines("受信\\two\\AlreadMsgID.ini", {"<t@x>", "<u@x>"});
