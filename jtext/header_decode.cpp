@@ -209,16 +209,19 @@ std::string DecodeJisQWords(std::string_view value) {
 
 std::string DecodeHeaderValue(std::string_view value, std::string_view message_charset) {
   std::string v(value);
+  const bool euc = message_charset == "EUC";
   bool decoded_b_words = false;
   if (ContainsNoCase(v, "=?ISO-2022-JP?B?")) {
-    // UTF-8 and GB2312 words in the same value survive this pass whole and are decoded
-    // below; the plain walk would drop their "?=" and with it the whole word.
+    // The words a later step decodes (GB2312 under the EUC charset, UTF-8 otherwise)
+    // survive this pass whole; the plain walk would drop their "?=" and with it the whole
+    // word. Words no later step decodes go through the plain walk like any other text.
+    const std::string_view decoded_later = euc ? kGb2312BStart : kUtf8BStart;
     v = DecodeBWords(v, kJisBStart, [](const std::string& p) { return StrictJisToSjis(p); },
-                     {kUtf8BStart, kGb2312BStart});
+                     {decoded_later});
     decoded_b_words = true;
   }
   if (ContainsNoCase(v, "?ISO-2022-JP?Q")) return DecodeJisQWords(v);
-  if (message_charset == "EUC") {
+  if (euc) {
     if (ContainsNoCase(v, "?GB2312?B?")) return DecodeJisBWords(RelabelGb2312(v));
     // Text already decoded into Shift_JIS above must not be read as EUC-JP again.
     return decoded_b_words ? v : EucToSjis(v);
