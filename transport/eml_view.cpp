@@ -1,6 +1,7 @@
 // Building the shown text of an opened message file.
 #include "transport/eml_view.h"
 
+#include <string_view>
 #include <vector>
 
 #include "jtext/convert.h"
@@ -35,16 +36,21 @@ std::string CleanSubject(std::string subject) {
   }
 }
 
-// Splits at CR LF, LF or a lone CR; a final line break adds no line.
-void AppendLines(std::string_view text, std::vector<std::string>& lines) {
-  std::size_t start = 0;
+// The viewer breaks a line at CR LF, at a lone CR and at a lone LF alike; its text has CR LF
+// for each.
+std::string WithCrLfLineBreaks(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + 16);
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r' && text[i] != '\n') continue;
-    lines.emplace_back(text.substr(start, i - start));
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    start = i + 1;
+    const char c = text[i];
+    if (c != '\r' && c != '\n') {
+      out += c;
+      continue;
+    }
+    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    out += "\r\n";
   }
-  if (start < text.size()) lines.emplace_back(text.substr(start));
+  return out;
 }
 
 }  // namespace
@@ -60,21 +66,17 @@ std::string BuildEmlViewText(const TIdMessage& msg) {
   static const std::string kFrom = platform::Sjis("差出人：");
   static const std::string kSubject = platform::Sjis("件名：");
   static const std::string kDate = platform::Sjis("日時：");
-  std::vector<std::string> lines;
-  lines.push_back("ReplyTo=" + (msg.ReplyTo.Count() > 0 ? msg.ReplyTo[0].GetText() : ""));
-  lines.push_back("CCList=" + jtext::DecodeJisBWords(msg.Headers.GetValue("Cc")));
-  lines.push_back("BccList=" + jtext::DecodeJisBWords(msg.Headers.GetValue("Bcc")));
-  lines.push_back(kFrom + msg.From.GetText());
-  lines.push_back(kSubject + CleanSubject(jtext::DecodeJisBWords(msg.Headers.GetValue("Subject"))));
-  lines.push_back(kDate + platform::FormatDateTime("yyyy/mm/dd_hh:nn:ss", msg.Date));
-  lines.push_back("-------------------");
-  AppendLines(body, lines);
-  std::string out;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (i > 0) out += "\r\n";
-    out += lines[i];
-  }
-  return out;
+  std::vector<std::string> header = {
+      "ReplyTo=" + (msg.ReplyTo.Count() > 0 ? msg.ReplyTo[0].GetText() : ""),
+      "CCList=" + jtext::DecodeJisBWords(msg.Headers.GetValue("Cc")),
+      "BccList=" + jtext::DecodeJisBWords(msg.Headers.GetValue("Bcc")),
+      kFrom + msg.From.GetText(),
+      kSubject + CleanSubject(jtext::DecodeJisBWords(msg.Headers.GetValue("Subject"))),
+      kDate + platform::FormatDateTime("yyyy/mm/dd_hh:nn:ss", msg.Date),
+      "-------------------"};
+  // Every header item ends its line; the body follows as it is, so a body whose lines each end
+  // in CR LF leaves the text ending in a line break, and an empty body leaves the block's.
+  return LinesText(header) + WithCrLfLineBreaks(body);
 }
 
 std::string LoadEmlViewText(const std::string& path) {

@@ -68,7 +68,7 @@ TEST_F(EmlViewTest, MultipartShowsHeaderBlockPreambleAndTextPartsInShiftJis) {
       "pre\r\n"
       "\r\n"
       "========\r\n"
-      "日本語");
+      "日本語\r\n");
   EXPECT_EQ(text, expected);
   EXPECT_TRUE(fs::is_empty(dir_ / "tmp"));  // the attachment's temporary file is gone
 }
@@ -83,10 +83,38 @@ TEST_F(EmlViewTest, PlainMessageWithReplyToAndNoDateAndUnreadableFile) {
       "line3");
   EXPECT_EQ(text, platform::Sjis("ReplyTo=R <r@example.jp>\r\nCCList=\r\nBccList=\r\n差出人：\r\n"
                                  "件名：hi\r\n日時：1899/12/30_09:00:00\r\n-------------------\r\n"
-                                 "line1\r\n\r\nline3"));
+                                 "line1\r\n\r\nline3\r\n"));
   EXPECT_THROW(LoadEmlViewText((dir_ / "none.eml").string()), EIdException);
   EXPECT_THROW(Show("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: x"),
                EIdException);
+}
+
+// The shown text is the header block with each item on its own line, then the body text whose
+// lines each end in CR LF: the text ends in a line break exactly when a line does.
+TEST_F(EmlViewTest, TextEndsWithTheLineBreakOfItsLastLine) {
+  const std::string block = platform::Sjis(
+      "ReplyTo=\r\nCCList=\r\nBccList=\r\n差出人：\r\n件名：x\r\n日時：1899/12/30_09:00:00\r\n"
+      "-------------------\r\n");
+  struct Case {
+    const char* name;
+    std::string eml;
+    std::string body;
+  } cases[] = {
+      {"no body", "Subject: x\r\n\r\n", ""},
+      {"header only, no blank line", "Subject: x\r\n", ""},
+      {"one line", "Subject: x\r\n\r\nhello\r\n", "hello\r\n"},
+      {"no final line break", "Subject: x\r\n\r\nhello", "hello\r\n"},
+      {"blank last line", "Subject: x\r\n\r\nhello\r\n\r\n", "hello\r\n\r\n"},
+      {"LF only", "Subject: x\n\na\nb\n", "a\r\nb\r\n"},
+      {"lone CR inside a line", "Subject: x\r\n\r\na\rb\r\n", "a\r\nb\r\n"},
+      {"empty text part after nothing",
+       "Subject: x\r\nContent-Type: multipart/mixed; boundary=b\r\n"
+       "\r\n--b\r\nContent-Type: text/plain\r\n\r\n--b--\r\n",
+       ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Show(c.eml), block + c.body) << c.name;
+  }
 }
 
 }  // namespace
