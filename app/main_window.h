@@ -129,7 +129,11 @@ class TForm1 : public QMainWindow {
   void ShowBodyText(const std::string& sjis_text);
   void MarkLinks();
   bool FindInBody(const platform::FindRequest& request, bool from_start);
-  int SelectedNodeDepth() const;
+  // The node of the listed folder. A right click or the arrow keys move the tree's current
+  // node without listing it, so counts and the depth rule of local delete follow the
+  // folder whose rows are shown, not the highlighted node.
+  QTreeWidgetItem* ListedNode() const;
+  int ListedNodeDepth() const;
 
   MainState state_;
   platform::UiServices& ui_;

@@ -39,6 +39,27 @@ std::vector<std::string> NamesBelowRoot(const QTreeWidgetItem* item) {
   return names;
 }
 
+// The folder names of a path relative to "受信\", split at "\" separators that are not
+// trail bytes.
+std::vector<std::string> NamesOfPath(std::string_view relative_path) {
+  std::vector<std::string> names;
+  std::string current;
+  for (size_t i = 0; i < relative_path.size(); ++i) {
+    auto b = static_cast<unsigned char>(relative_path[i]);
+    if (platform::IsSjisLeadByte(b) && i + 1 < relative_path.size()) {
+      current += relative_path.substr(i, 2);
+      ++i;
+    } else if (b == '\\') {
+      names.push_back(current);
+      current.clear();
+    } else {
+      current += static_cast<char>(b);
+    }
+  }
+  if (!current.empty()) names.push_back(current);
+  return names;
+}
+
 }  // namespace
 
 void TForm1::BuildFolderTree() {
@@ -66,8 +87,15 @@ QTreeWidgetItem* TForm1::FindNode(const std::vector<std::string>& names_below_ro
   return node;
 }
 
-int TForm1::SelectedNodeDepth() const {
-  QTreeWidgetItem* node = tree1_->currentItem();
+QTreeWidgetItem* TForm1::ListedNode() const {
+  const std::string root = ReceivedRoot() + "\\";
+  if (!state_.current_folder.starts_with(root)) return nullptr;
+  const std::vector<std::string> names = NamesOfPath(state_.current_folder.substr(root.size()));
+  return names.empty() ? nullptr : FindNode(names);
+}
+
+int TForm1::ListedNodeDepth() const {
+  QTreeWidgetItem* node = ListedNode();
   return node == nullptr ? -1 : Depth(node);
 }
 
@@ -77,22 +105,7 @@ void TForm1::RefreshNodeCount(QTreeWidgetItem* node, int count) {
 }
 
 void TForm1::AddToNodeCount(const std::string& relative_path, int n) {
-  // Split at "\" separators that are not trail bytes.
-  std::vector<std::string> names;
-  std::string current;
-  for (size_t i = 0; i < relative_path.size(); ++i) {
-    auto b = static_cast<unsigned char>(relative_path[i]);
-    if (platform::IsSjisLeadByte(b) && i + 1 < relative_path.size()) {
-      current += relative_path.substr(i, 2);
-      ++i;
-    } else if (b == '\\') {
-      names.push_back(current);
-      current.clear();
-    } else {
-      current += static_cast<char>(b);
-    }
-  }
-  if (!current.empty()) names.push_back(current);
+  const std::vector<std::string> names = NamesOfPath(relative_path);
   QTreeWidgetItem* target = FindNode(names);
   if (target == nullptr || names.empty()) return;
   const std::string text = S(target->text(0));
@@ -211,7 +224,7 @@ void TForm1::TreeView1DragDrop(QTreeWidgetItem* target) {
   MoveResult moved = MoveRecords(state_, records, target_folder);
   for (auto it = selected.rbegin(); it != selected.rend(); ++it) model_->RemoveRowAt(*it);
   ClearViewer();
-  RefreshNodeCount(tree1_->currentItem(), moved.source_unread);
+  RefreshNodeCount(ListedNode(), moved.source_unread);
   RefreshNodeCount(target, moved.target_unread);
   SetStatusText(0, QString::number(state_.folder_index.size()) + QU("件"));
 }

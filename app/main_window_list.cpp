@@ -62,7 +62,7 @@ void TForm1::FillList(const std::vector<std::string>& records, bool refresh_node
   SetStatusText(0, QString::number(records.size()) + QU("件"));
   if (refresh_node && !state_.sent_view) {
     state_.unread_count = unread;
-    RefreshNodeCount(tree1_->currentItem(), unread);
+    RefreshNodeCount(ListedNode(), unread);
   }
 }
 
@@ -129,7 +129,7 @@ void TForm1::ListView1Click() {
   if (shown.became_read) {
     model_->RowChanged(r);
     state_.unread_count = std::max(0, state_.unread_count - 1);
-    RefreshNodeCount(tree1_->currentItem(), state_.unread_count);
+    RefreshNodeCount(ListedNode(), state_.unread_count);
   }
 }
 
@@ -140,7 +140,7 @@ void TForm1::mnuToMidokuClick() {
   for (int r : selected) rows.push_back(&model_->row(r));
   state_.unread_count = MarkUnread(state_, rows);
   for (int r : selected) model_->RowChanged(r);
-  RefreshNodeCount(tree1_->currentItem(), state_.unread_count);
+  RefreshNodeCount(ListedNode(), state_.unread_count);
 }
 
 void TForm1::mnuColorClick(int tag) {
@@ -152,7 +152,7 @@ void TForm1::mnuColorClick(int tag) {
 
 void TForm1::mnuLocalMailDelClick() {
   if (state_.deletion_mode) return;  // deletion mode's own delete is not built yet
-  const int depth = SelectedNodeDepth();
+  const int depth = ListedNodeDepth();
   if (FirstSelectedRow() < 0 || (depth != 1 && depth != 2)) return;
   ClearViewer();
   std::vector<int> selected = SelectedRows();
@@ -165,7 +165,7 @@ void TForm1::mnuLocalMailDelClick() {
       return;
     }
     state_.unread_count = DeleteReceived(state_, rows);
-    RefreshNodeCount(tree1_->currentItem(), state_.unread_count);
+    RefreshNodeCount(ListedNode(), state_.unread_count);
   } else {
     DeleteSent(state_, rows);
   }

@@ -344,6 +344,33 @@ TEST_F(MainWindowTest, LocalDeleteThreeLevelsDeepDoesNothing) {
   EXPECT_EQ(form->model().rowCount(), 1);
 }
 
+TEST_F(MainWindowTest, ARightClickedNodeTakesNoCountOrDepthOfTheListedFolder) {
+  WriteStandardStore();
+  s.WriteLines("受信\\acc\\仕事\\深い\\MsgID.ini", {Rec("<deep@x>", "深", "1")});
+  Open();
+  ClickNode(Node({"acc", P("仕事"), P("深い")}));
+  // A right click (its menu kept closed here) moves the tree's current node to "two"
+  // without listing it.
+  form->show();
+  Tree()->setContextMenuPolicy(Qt::NoContextMenu);
+  QTreeWidgetItem* two = Node({"two"});
+  QTest::mousePress(Tree()->viewport(), Qt::RightButton, {},
+                    Tree()->visualItemRect(two).center());
+  ASSERT_EQ(Tree()->currentItem(), two);
+  Select({"<deep@x>"});
+  form->ListView1Click();
+  EXPECT_EQ(U(two->text(0)), "two");
+  EXPECT_EQ(U(Node({"acc", P("仕事"), P("深い")})->text(0)), "深い");
+  // The listed folder is three levels deep: local delete still does nothing.
+  form->mnuLocalMailDelClick();
+  EXPECT_TRUE(ui.shown.empty());
+  EXPECT_EQ(form->model().rowCount(), 1);
+  // Escape after a click on the root refills the last listed folder: the root keeps its text.
+  ClickNode(Tree()->topLevelItem(0));
+  form->StopCommand();
+  EXPECT_EQ(U(Tree()->topLevelItem(0)->text(0)), "受信");
+}
+
 TEST_F(MainWindowTest, DropAcrossAccountsMovesKeysAndRefusesRootAndListedFolder) {
   WriteStandardStore();
   Open();
