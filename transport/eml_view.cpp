@@ -75,8 +75,9 @@ std::string BuildEmlViewText(const TIdMessage& msg) {
       kDate + platform::FormatDateTime("yyyy/mm/dd_hh:nn:ss", msg.Date),
       "-------------------"};
   // Every header item ends its line; the body follows as it is, so a body whose lines each end
-  // in CR LF leaves the text ending in a line break, and an empty body leaves the block's.
-  return LinesText(header) + WithCrLfLineBreaks(body);
+  // in CR LF leaves the text ending in a line break, and an empty body leaves the block's. A
+  // header value may hold line breaks of its own (a CR-only file is one long header line).
+  return WithCrLfLineBreaks(LinesText(header) + body);
 }
 
 std::string LoadEmlViewText(const std::string& path) {

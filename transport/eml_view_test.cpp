@@ -117,5 +117,18 @@ TEST_F(EmlViewTest, TextEndsWithTheLineBreakOfItsLastLine) {
   }
 }
 
+// A file with CR line ends only is a single line: all of it is the first header line, and the
+// viewer breaks it at each CR. A line break decoded from an encoded word breaks the line too.
+TEST_F(EmlViewTest, LineBreaksInsideHeaderValuesBecomeCrLf) {
+  EXPECT_EQ(Show("Subject: a b\rFrom: x@y\r\rbody\r"),
+            platform::Sjis("ReplyTo=\r\nCCList=\r\nBccList=\r\n差出人：\r\n"
+                           "件名：ab\r\nFrom:x@y\r\n\r\nbody\r\n"
+                           "日時：1899/12/30_09:00:00\r\n-------------------\r\n"));
+  // "x" LF "y" in ISO-2022-JP, then "z" in a second line of the same header.
+  EXPECT_EQ(Show("Cc: =?ISO-2022-JP?B?eAp5?=\r\n z\r\n\r\n"),
+            platform::Sjis("ReplyTo=\r\nCCList=x\r\ny z\r\nBccList=\r\n差出人：\r\n件名：\r\n"
+                           "日時：1899/12/30_09:00:00\r\n-------------------\r\n"));
+}
+
 }  // namespace
 }  // namespace transport
