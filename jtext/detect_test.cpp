@@ -47,6 +47,13 @@ TEST(DetectCodeTest, ClassifiesByFirstDecisiveEvidence) {
       {"0xE0..0xEF with 0xA1 is undecided", "\xE0\xA1", kCodeUndecided},
       {"undecided goes on to later evidence", "\xA4\xA2\xA4\xF3", kCodeEuc},
       {"0x80 and 0xA0 are skipped", "\x80\xA0\xA0 ", kCodeNone},
+      {"0x80 is skipped alone, the next byte starts a character", "\x80\x82\xA0", kCodeSjis},
+      {"0x8E with 0xFD decides nothing", "\x8E\xFD", kCodeNone},
+      {"half-width kana with a last byte 0xFF decides nothing", "\xB1\xFF", kCodeNone},
+      {"0xE0..0xEF with 0x7F decides nothing", "\xE0\x7F", kCodeNone},
+      {"lead 0xFE is EUC whatever follows", "\xFE\x41", kCodeEuc},
+      {"scan-on passes over 0x9D", "\xB0\xE0\x9D\xFD", kCodeEuc},
+      {"scan-on running to the end stays undecided", "\xB0\xE0\xA1\xA1", kCodeUndecided},
       {"low byte in the prescan",
        "a\x01"
        "bc",

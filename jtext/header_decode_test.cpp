@@ -88,6 +88,10 @@ TEST(DecodeJisQWordsTest, TakesThePayloadAsJisPairs) {
       {"text around", "Re: " + kQWord + " x", "Re: " + kTesutoHiragana + " x"},
       {"word without ESC $ B is copied", "=?ISO-2022-JP?Q?abc?=", "=?ISO-2022-JP?Q?abc?="},
       {"word without end is dropped", "a=?ISO-2022-JP?Q?=1B$B$F", "a"},
+      {"an escape that is not hex is kept as written",
+       "=?ISO-2022-JP?Q?=1B$B$\"=ZZ=1B(B?=", "\x82\xA0\x8F\x79"},
+      {"a word right after another's end is not recognised", kQWord + kQWord,
+       kTesutoHiragana + "=?ISO-2022-JP?Q?=1B$B$F$9$H"},
       {"empty", "", ""},
   };
   testing::ExpectRows(rows, DecodeJisQWords);
