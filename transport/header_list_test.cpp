@@ -21,6 +21,19 @@ TEST(HeaderListTest, GetValueJoinsContinuationLinesIgnoringNameCase) {
   EXPECT_EQ(h.IndexOfName("NoColonLine"), -1);
 }
 
+TEST(HeaderListTest, GetValueKeepsTheEscapeThatStartsARawJisValue) {
+  TIdHeaderList h;
+  for (const char* line :
+       {"Subject: \x1b$B%F%9%H\x1b(B\t", "To:\t\x1b$B%F\x1b(B,", "\t\x1b$B%9\x1b(B",
+        "Cc: \x01"
+        "a\x1f"}) {
+    h.Add(line);
+  }
+  EXPECT_EQ(h.GetValue("Subject"), "\x1b$B%F%9%H\x1b(B");
+  EXPECT_EQ(h.GetValue("To"), "\x1b$B%F\x1b(B, \x1b$B%9\x1b(B");
+  EXPECT_EQ(h.GetValue("Cc"), "a");  // other control characters still go
+}
+
 TEST(HeaderListTest, SetValueReplacesInPlaceAndRemovesContinuations) {
   TIdHeaderList h;
   for (const char* line : {"Message-ID: <a@b>", "To: x@y,", " z@w", "Date: d"}) h.Add(line);
