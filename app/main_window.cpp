@@ -450,16 +450,23 @@ void TForm1::FormCreate() {
   }
 
   if (fs.FileExists("Account.ini")) state_.AccountList = LoadLines(fs, "Account.ini");
-  if (state_.AccountList.empty()) {
-    // A missing Account.ini, or one without a line, leaves no account to start with.
+  // A blank line names no account: an empty settings name must not pick it (the received
+  // root itself would then be listed and written into), and the first named line stands
+  // in for "the first account".
+  auto named = [this](size_t i) { return !SplitRecord(state_.AccountList[i])[0].empty(); };
+  size_t first_named = 0;
+  while (first_named < state_.AccountList.size() && !named(first_named)) ++first_named;
+  if (first_named == state_.AccountList.size()) {
+    // A missing Account.ini, or one without an account line, leaves no account to start with.
     ui_.ShowInformation(
         platform::Sjis("アカウントが設定されていません。\r\n\r\n"
                        "メニューバーの「設定」－「アカウント」で設定してください。"));
     state_.current_folder.clear();
     BuildFolderTree();
   } else {
+    state_.AccountPosition = static_cast<int>(first_named) + 1;
     for (size_t i = 0; i < state_.AccountList.size(); ++i) {
-      if (SplitRecord(state_.AccountList[i])[0] == state_.CurrentAccountName) {
+      if (named(i) && SplitRecord(state_.AccountList[i])[0] == state_.CurrentAccountName) {
         state_.AccountPosition = static_cast<int>(i) + 1;
         break;
       }

@@ -153,6 +153,26 @@ TEST_F(MainWindowTest, UnknownOrDifferentlyCasedSettingsNameSelectsTheFirstAccou
   EXPECT_EQ(s.Lines("Yubinko.ini"), std::vector<std::string>{"TWO"});  // name kept as read
 }
 
+TEST_F(MainWindowTest, BlankAccountLinesNameNoAccount) {
+  WriteStandardStore();
+  // No settings file: the empty name must not match the blank lines.
+  s.WriteLines("Account.ini", {"", "acc\tpop\tuser\tpw\tsmtp\tme@x\t110\t25\t0", ""});
+  s.fs().DeleteFile("Yubinko.ini");
+  Open();
+  EXPECT_EQ(form->state().AccountPosition, 2);
+  EXPECT_EQ(U(form->findChild<QLabel*>("LblAccount")->text()), "ｱｶｳﾝﾄ:acc");
+  EXPECT_EQ(form->state().current_folder, P("受信\\acc\\"));
+  EXPECT_EQ(form->model().rowCount(), 5);
+  form.reset();
+  // Only blank lines: no account, as with no list at all; nothing lands in the root.
+  s.WriteLines("Account.ini", {"", ""});
+  Open();
+  EXPECT_EQ(ui.Texts("info").size(), 1u);
+  EXPECT_TRUE(form->state().current_folder.empty());
+  EXPECT_FALSE(s.Exists("受信\\MsgID.ini"));
+  EXPECT_FALSE(s.Exists("受信\\AlreadMsgID.ini"));
+}
+
 TEST_F(MainWindowTest, FolderClicksListFoldersAndReloadKeysOnAccountChange) {
   WriteStandardStore();
   s.WriteLines("受信\\two\\AlreadMsgID.ini", {"<t@x>"});
