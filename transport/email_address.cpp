@@ -56,7 +56,10 @@ std::string AddressText(const std::string& address, bool has_name) {
   return has_name ? "<" + address + ">" : address;
 }
 
-void AppendTrimmed(std::string& target, std::string_view text) { target += mime::Trim(text); }
+// Trimming keeps ESC: a raw ISO-2022-JP display name starts with one.
+void AppendTrimmed(std::string& target, std::string_view text) {
+  target += mime::TrimKeepingEscape(text);
+}
 
 }  // namespace
 
@@ -75,7 +78,7 @@ std::string TIdEMailAddressItem::GetText() const {
 
 void TIdEMailAddressItem::SetText(std::string_view input) {
   Clear();
-  std::string_view text = mime::Trim(input);
+  std::string_view text = mime::TrimKeepingEscape(input);
   if (text.empty()) return;
   if (text.find_first_of("(\"< @\t") == std::string_view::npos) {
     Address = std::string(text);
@@ -192,7 +195,7 @@ void TIdEMailAddressItem::SetText(std::string_view input) {
       case '<':
         Name += pending;
         pending.clear();
-        Name = std::string(mime::Trim(Name));
+        Name = std::string(mime::TrimKeepingEscape(Name));
         in_brackets = true;
         break;
       case '@':
@@ -213,7 +216,7 @@ void TIdEMailAddressItem::SetText(std::string_view input) {
   } else if (!at_seen && !brackets_closed && Address.empty()) {
     Name += pending;
   }
-  Name = std::string(mime::Trim(Name));
+  Name = std::string(mime::TrimKeepingEscape(Name));
 }
 
 void TIdEMailAddressList::SetFromText(std::string_view text) {

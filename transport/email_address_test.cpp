@@ -47,6 +47,8 @@ TEST(EMailAddressItemTest, TextWriteSplitsNameAndAddress) {
       {"", "taro@example.jp", "  <taro@example.jp>  "},
       {"", "plainword", "plainword"},
       {"x  y", "a@b.c", "\"x  y\" <a@b.c>"},
+      // A quoted raw ISO-2022-JP name keeps the ESC that opens its kanji run.
+      {"\x1b$B;3ED\x1b(B", "y@e.jp", "\"\x1b$B;3ED\x1b(B\" <y@e.jp>"},
   };
   for (const auto& r : rows) {
     TIdEMailAddressItem item;

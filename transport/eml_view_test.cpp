@@ -131,11 +131,13 @@ TEST_F(EmlViewTest, LineBreaksInsideHeaderValuesBecomeCrLf) {
 }
 
 // A raw (not encoded) subject in old JIS starts with ESC $ @: the escape is removed as a
-// whole; a raw ISO-2022-JP value keeps its leading ESC $ B.
+// whole; a raw ISO-2022-JP value, and a quoted raw display name, keep their leading ESC $ B.
 TEST_F(EmlViewTest, RawJisSubjectLosesItsOldJisEscapeAndKeepsItsNewOne) {
   EXPECT_EQ(
-      Show("Subject: \x1b$@%F\x1b(B\r\nCc: \x1b$B%F\x1b(B <c@d>\r\n\r\n"),
-      platform::Sjis("ReplyTo=\r\nCCList=\x1b$B%F\x1b(B <c@d>\r\nBccList=\r\n差出人：\r\n"
+      Show("Subject: \x1b$@%F\x1b(B\r\nCc: \x1b$B%F\x1b(B <c@d>\r\n"
+           "From: \"\x1b$B%F\x1b(B\" <f@d>\r\n\r\n"),
+      platform::Sjis("ReplyTo=\r\nCCList=\x1b$B%F\x1b(B <c@d>\r\nBccList=\r\n"
+                     "差出人：\"\x1b$B%F\x1b(B\" <f@d>\r\n"
                      "件名：%F\x1b(B\r\n日時：1899/12/30_09:00:00\r\n-------------------\r\n"));
 }
 

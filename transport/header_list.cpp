@@ -19,16 +19,6 @@ bool NameMatches(const std::string& line, std::string_view name) {
   return mime::EqualsIgnoringCase(line_name, name);
 }
 
-// Spaces and control characters go from both ends of a value, except ESC: a raw ISO-2022-JP
-// value starts with the ESC $ B of its first kanji run, and without it the run cannot be read.
-std::string_view TrimValue(std::string_view s) {
-  auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' ' && c != '\x1b'; };
-  std::size_t b = 0, e = s.size();
-  while (b < e && blank(s[b])) ++b;
-  while (e > b && blank(s[e - 1])) --e;
-  return s.substr(b, e - b);
-}
-
 }  // namespace
 
 int TIdHeaderList::IndexOfName(std::string_view name) const {
@@ -48,14 +38,14 @@ std::string TIdHeaderList::GetValue(std::string_view name) const {
   int idx = IndexOfName(name);
   if (idx < 0) return {};
   const std::string& line = lines_[idx];
-  std::string value(TrimValue(std::string_view(line).substr(line.find(':') + 1)));
+  std::string value(mime::TrimKeepingEscape(std::string_view(line).substr(line.find(':') + 1)));
   std::size_t end = ContinuationEnd(idx);
   for (std::size_t i = idx + 1; i < end; ++i) {
-    value = std::string(TrimValue(value));
+    value = std::string(mime::TrimKeepingEscape(value));
     value += ' ';
-    value += TrimValue(lines_[i]);
+    value += mime::TrimKeepingEscape(lines_[i]);
   }
-  return std::string(TrimValue(value));
+  return std::string(mime::TrimKeepingEscape(value));
 }
 
 void TIdHeaderList::SetValue(std::string_view name, std::string_view value) {

@@ -18,6 +18,16 @@ inline std::string_view Trim(std::string_view s) {
   return s.substr(b, e - b);
 }
 
+// The same, but an ESC stays: it starts the escape sequence of a raw ISO-2022-JP text, which
+// cannot be read without it.
+inline std::string_view TrimKeepingEscape(std::string_view s) {
+  auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' ' && c != '\x1b'; };
+  std::size_t b = 0, e = s.size();
+  while (b < e && blank(s[b])) ++b;
+  while (e > b && blank(s[e - 1])) --e;
+  return s.substr(b, e - b);
+}
+
 inline bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
