@@ -212,12 +212,17 @@ std::string DecodeHeaderValue(std::string_view value, std::string_view message_c
   const bool euc = message_charset == "EUC";
   bool decoded_b_words = false;
   if (ContainsNoCase(v, "=?ISO-2022-JP?B?")) {
+    const auto jis = [](const std::string& p) { return StrictJisToSjis(p); };
+    if (ContainsNoCase(v, "?ISO-2022-JP?Q")) {
+      // A Q word ends the decoding right after this pass, so no word is kept for later.
+      std::string plain = DecodeBWords(v, kJisBStart, jis);
+      if (ContainsNoCase(plain, "?ISO-2022-JP?Q")) return DecodeJisQWords(plain);
+    }
     // The words a later step decodes (GB2312 under the EUC charset, UTF-8 otherwise)
     // survive this pass whole; the plain walk would drop their "?=" and with it the whole
     // word. Words no later step decodes go through the plain walk like any other text.
     const std::string_view decoded_later = euc ? kGb2312BStart : kUtf8BStart;
-    v = DecodeBWords(v, kJisBStart, [](const std::string& p) { return StrictJisToSjis(p); },
-                     {decoded_later});
+    v = DecodeBWords(v, kJisBStart, jis, {decoded_later});
     decoded_b_words = true;
   }
   if (ContainsNoCase(v, "?ISO-2022-JP?Q")) return DecodeJisQWords(v);
