@@ -124,6 +124,9 @@ void TForm1::mnuFilterClick() {
   const std::string key =
       ui_.InputBox(platform::Sjis("メール抽出"), platform::Sjis("検索キーを入力してください"), "");
   if (key.empty()) return;
+  // The rows are the current folder's records: row commands must act on the folder index,
+  // not on the sent index a sent view would send them to.
+  state_.sent_view = false;
   state_.extraction_list = Extract(state_.folder_index.lines(), key);
   FillList(state_.extraction_list, false);
   SetStatusText(1, QU("抽出中です。"));
@@ -135,6 +138,7 @@ void TForm1::N34Click() {
   static const std::string kMode = platform::Sjis("関連");
   if (state_.current_folder.empty()) return;
   std::vector<std::string> lines = RelatedView(state_);
+  state_.sent_view = false;  // as for extraction: the rows are the folder's
   SetMode(kMode, 192, 192, 192);
   FillList(lines, false);
   ui_.ShowInformation(platform::Sjis("完了"));

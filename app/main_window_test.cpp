@@ -478,6 +478,30 @@ TEST_F(MainWindowTest, FolderCommandsAskAndKeepTheTreeTrue) {
   EXPECT_TRUE(form->state().received_keys.empty());
 }
 
+TEST_F(MainWindowTest, ExtractionAndRelatedViewFromTheSentViewActOnTheFolder) {
+  WriteStandardStore();
+  Open();
+  auto* sent = form->findChild<QTreeWidget*>("TreeView2");
+  sent->setCurrentItem(sent->topLevelItem(0));
+  form->TreeView2Click();
+  ui.inputs = {P("会議")};
+  form->mnuFilterClick();
+  ASSERT_EQ(Subjects(), std::vector<std::string>{"会議の案内"});
+  Select({"<a@x>"});
+  form->ListView1Click();
+  EXPECT_TRUE(Body()->toPlainText().contains(QU("会議の案内")));  // the folder's file
+  form->mnuColorClick(3);
+  EXPECT_EQ(store::GetField(s.Lines("受信\\acc\\MsgID.ini")[0], 6), "3");
+  EXPECT_EQ(s.Lines("送信\\Send.ini").size(), 1u);
+
+  form->TreeView2Click();
+  form->N34Click();
+  ASSERT_EQ(form->model().rowCount(), 1);
+  Select({"<a@x>"});
+  form->mnuColorClick(4);
+  EXPECT_EQ(store::GetField(s.Lines("受信\\acc\\MsgID.ini")[0], 6), "4");
+}
+
 TEST_F(MainWindowTest, SubjectSearchAndSearchNextWording) {
   WriteStandardStore();
   Open();
