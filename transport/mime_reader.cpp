@@ -287,8 +287,9 @@ std::optional<Decoder> BodyReader::StartsPart(std::string_view line) const {
       return d;
     }
   }
-  // "begin NNN name": a uuencoded file.
-  if (line.size() > 10 && StartsWithIgnoringCase(line, "begin ") && line[9] == ' ') {
+  // "begin NNN name": a uuencoded file. A line that ends after the space still starts one; its
+  // file gets a made-up name.
+  if (line.size() >= 10 && StartsWithIgnoringCase(line, "begin ") && line[9] == ' ') {
     int mode = 0;
     auto [end, ec] = std::from_chars(line.data() + 6, line.data() + 9, mode);
     if (ec == std::errc() && end == line.data() + 9 && mode > 0) {
@@ -520,6 +521,7 @@ void BodyReader::ReadUuencoded(Decoder& d) {
       i += 4;
     }
   }
+  if (d.file_name.empty()) d.file_name = FallbackFileName("", msg_.Parts.AttachmentCount() + 1);
   AddAttachment(d, file.Release());
 }
 

@@ -212,6 +212,14 @@ TEST_P(MimeReaderTest, UuencodedBlockBecomesAttachmentAndReadingGoesOn) {
   ASSERT_EQ(msg_.Parts.Count(), 1u);
   EXPECT_EQ(AttachmentAt(msg_, 0).FileName, "cat.txt");
   EXPECT_EQ(FileBytes(AttachmentAt(msg_, 0).StoredPath), "Cat");
+
+  // Nothing after the space that ends "begin 644 ": still a block, under a made-up name.
+  msg_.Clear();
+  Read(Crlf("Subject: uu\n\nbefore\nbegin 644 \n#0V%T\nend\nafter\n"));
+  EXPECT_EQ(msg_.Body, (std::vector<std::string>{"before", "after"}));
+  ASSERT_EQ(msg_.Parts.Count(), 1u);
+  EXPECT_EQ(AttachmentAt(msg_, 0).FileName, "attachment1.dat");
+  EXPECT_EQ(FileBytes(AttachmentAt(msg_, 0).StoredPath), "Cat");
 }
 
 TEST_P(MimeReaderTest, BrokenInputRaisesDocumentedErrorsAndLeavesNoTempFile) {
