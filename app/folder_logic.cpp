@@ -114,8 +114,8 @@ void EmptyFolder(MainState& state, const std::string& folder_path) {
   // go too), so a later receive fetches again what is still on the server.
   std::vector<std::string> keys;
   const std::vector<std::string> records = folder_path == state.current_folder
-                                                ? state.folder_index.lines()
-                                                : LoadLines(fs, folder_path + kIndex);
+                                               ? state.folder_index.lines()
+                                               : LoadLines(fs, folder_path + kIndex);
   for (const auto& record : records) keys.push_back(SplitRecord(record)[0]);
   CollectSubfolderKeys(fs, folder_path, keys);
 

@@ -374,8 +374,7 @@ TEST_F(MainWindowTest, ARightClickedNodeTakesNoCountOrDepthOfTheListedFolder) {
   form->show();
   Tree()->setContextMenuPolicy(Qt::NoContextMenu);
   QTreeWidgetItem* two = Node({"two"});
-  QTest::mousePress(Tree()->viewport(), Qt::RightButton, {},
-                    Tree()->visualItemRect(two).center());
+  QTest::mousePress(Tree()->viewport(), Qt::RightButton, {}, Tree()->visualItemRect(two).center());
   ASSERT_EQ(Tree()->currentItem(), two);
   Select({"<deep@x>"});
   form->ListView1Click();
