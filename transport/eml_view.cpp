@@ -74,10 +74,12 @@ std::string BuildEmlViewText(const TIdMessage& msg) {
       kSubject + CleanSubject(jtext::DecodeJisBWords(msg.Headers.GetValue("Subject"))),
       kDate + platform::FormatDateTime("yyyy/mm/dd_hh:nn:ss", msg.Date),
       "-------------------"};
-  // Every header item ends its line; the body follows as it is, so a body whose lines each end
-  // in CR LF leaves the text ending in a line break, and an empty body leaves the block's. A
-  // header value may hold line breaks of its own (a CR-only file is one long header line).
-  return WithCrLfLineBreaks(LinesText(header) + body);
+  // The viewer holds lines: every header item is one, the body's lines follow, and a header
+  // value may hold line breaks of its own (a CR-only file is one long header line). The text
+  // is those lines separated by CR LF, so a final line break adds no line.
+  std::string text = WithCrLfLineBreaks(LinesText(header) + body);
+  text.resize(text.size() - 2);  // LinesText always ends the block with CR LF
+  return text;
 }
 
 std::string LoadEmlViewText(const std::string& path) {

@@ -68,7 +68,7 @@ TEST_F(EmlViewTest, MultipartShowsHeaderBlockPreambleAndTextPartsInShiftJis) {
       "pre\r\n"
       "\r\n"
       "========\r\n"
-      "日本語\r\n");
+      "日本語");
   EXPECT_EQ(text, expected);
   EXPECT_TRUE(fs::is_empty(dir_ / "tmp"));  // the attachment's temporary file is gone
 }
@@ -83,18 +83,18 @@ TEST_F(EmlViewTest, PlainMessageWithReplyToAndNoDateAndUnreadableFile) {
       "line3");
   EXPECT_EQ(text, platform::Sjis("ReplyTo=R <r@example.jp>\r\nCCList=\r\nBccList=\r\n差出人：\r\n"
                                  "件名：hi\r\n日時：1899/12/30_09:00:00\r\n-------------------\r\n"
-                                 "line1\r\n\r\nline3\r\n"));
+                                 "line1\r\n\r\nline3"));
   EXPECT_THROW(LoadEmlViewText((dir_ / "none.eml").string()), EIdException);
   EXPECT_THROW(Show("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: x"),
                EIdException);
 }
 
-// The shown text is the header block with each item on its own line, then the body text whose
-// lines each end in CR LF: the text ends in a line break exactly when a line does.
-TEST_F(EmlViewTest, TextEndsWithTheLineBreakOfItsLastLine) {
+// The shown text is the viewer's lines separated by CR LF: the header items, then the body's
+// lines; the line break that ends the last line adds no line.
+TEST_F(EmlViewTest, LinesAreSeparatedByCrLfWithNoBreakAfterTheLast) {
   const std::string block = platform::Sjis(
       "ReplyTo=\r\nCCList=\r\nBccList=\r\n差出人：\r\n件名：x\r\n日時：1899/12/30_09:00:00\r\n"
-      "-------------------\r\n");
+      "-------------------");
   struct Case {
     const char* name;
     std::string eml;
@@ -102,11 +102,11 @@ TEST_F(EmlViewTest, TextEndsWithTheLineBreakOfItsLastLine) {
   } cases[] = {
       {"no body", "Subject: x\r\n\r\n", ""},
       {"header only, no blank line", "Subject: x\r\n", ""},
-      {"one line", "Subject: x\r\n\r\nhello\r\n", "hello\r\n"},
-      {"no final line break", "Subject: x\r\n\r\nhello", "hello\r\n"},
-      {"blank last line", "Subject: x\r\n\r\nhello\r\n\r\n", "hello\r\n\r\n"},
-      {"LF only", "Subject: x\n\na\nb\n", "a\r\nb\r\n"},
-      {"lone CR inside a line", "Subject: x\r\n\r\na\rb\r\n", "a\r\nb\r\n"},
+      {"one line", "Subject: x\r\n\r\nhello\r\n", "\r\nhello"},
+      {"no final line break", "Subject: x\r\n\r\nhello", "\r\nhello"},
+      {"blank last line", "Subject: x\r\n\r\nhello\r\n\r\n", "\r\nhello\r\n"},
+      {"LF only", "Subject: x\n\na\nb\n", "\r\na\r\nb"},
+      {"lone CR inside a line", "Subject: x\r\n\r\na\rb\r\n", "\r\na\r\nb"},
       {"empty text part after nothing",
        "Subject: x\r\nContent-Type: multipart/mixed; boundary=b\r\n"
        "\r\n--b\r\nContent-Type: text/plain\r\n\r\n--b--\r\n",
@@ -123,11 +123,11 @@ TEST_F(EmlViewTest, LineBreaksInsideHeaderValuesBecomeCrLf) {
   EXPECT_EQ(Show("Subject: a b\rFrom: x@y\r\rbody\r"),
             platform::Sjis("ReplyTo=\r\nCCList=\r\nBccList=\r\n差出人：\r\n"
                            "件名：ab\r\nFrom:x@y\r\n\r\nbody\r\n"
-                           "日時：1899/12/30_09:00:00\r\n-------------------\r\n"));
+                           "日時：1899/12/30_09:00:00\r\n-------------------"));
   // "x" LF "y" in ISO-2022-JP, then "z" in a second line of the same header.
   EXPECT_EQ(Show("Cc: =?ISO-2022-JP?B?eAp5?=\r\n z\r\n\r\n"),
             platform::Sjis("ReplyTo=\r\nCCList=x\r\ny z\r\nBccList=\r\n差出人：\r\n件名：\r\n"
-                           "日時：1899/12/30_09:00:00\r\n-------------------\r\n"));
+                           "日時：1899/12/30_09:00:00\r\n-------------------"));
 }
 
 // A raw (not encoded) subject in old JIS starts with ESC $ @: the escape is removed as a
@@ -138,7 +138,7 @@ TEST_F(EmlViewTest, RawJisSubjectLosesItsOldJisEscapeAndKeepsItsNewOne) {
            "From: \"\x1b$B%F\x1b(B\" <f@d>\r\n\r\n"),
       platform::Sjis("ReplyTo=\r\nCCList=\x1b$B%F\x1b(B <c@d>\r\nBccList=\r\n"
                      "差出人：\"\x1b$B%F\x1b(B\" <f@d>\r\n"
-                     "件名：%F\x1b(B\r\n日時：1899/12/30_09:00:00\r\n-------------------\r\n"));
+                     "件名：%F\x1b(B\r\n日時：1899/12/30_09:00:00\r\n-------------------"));
 }
 
 }  // namespace
