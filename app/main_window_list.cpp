@@ -178,7 +178,8 @@ void TForm1::N11Click() {
   if (item == nullptr || shown_key_.empty()) return;
   const std::string name = S(item->text());
   const std::string chosen = ui_.SaveFileDialog(
-      platform::Sjis("テキストファイル(*.txt)|*.txt|すべてのファイル(*.*)|*.*"), name);
+      platform::Sjis("テキストファイル(*.txt)|*.txt|すべてのファイル(*.*)|*.*"), name,
+      1);  // "all files" chosen: an attachment is rarely a text file
   if (chosen.empty()) return;
   std::filesystem::path target(chosen);           // native path, as the dialog gave it
   if (!target.has_extension()) target += ".txt";  // the dialog's default extension

@@ -156,7 +156,7 @@ void TForm1::mnuPrintClick() {
 
 void TForm1::N10Click() {
   const std::string chosen = ui_.SaveFileDialog(
-      platform::Sjis("テキストファイル(*.txt)|*.txt|すべてのファイル(*.*)|*.*"), "");
+      platform::Sjis("テキストファイル(*.txt)|*.txt|すべてのファイル(*.*)|*.*"), "", 0);
   if (chosen.empty()) return;
   std::filesystem::path target(chosen);
   if (!target.has_extension()) target += ".txt";

@@ -636,6 +636,7 @@ TEST_F(MainWindowTest, AttachmentsAreSavedWithAnOverwriteQuestionAndOpened) {
   form->N11Click();
   EXPECT_EQ(ui.Texts("save").back(),
             P("テキストファイル(*.txt)|*.txt|すべてのファイル(*.*)|*.*|資料.pdf"));
+  EXPECT_EQ(ui.save_filters.back(), 1);  // "all files" is chosen when the dialog opens
   EXPECT_EQ(platform::ReadWholeFile(target).value_or(""), "%PDF");
   EXPECT_TRUE(ui.Texts("warning").empty());  // a new file: no question
 

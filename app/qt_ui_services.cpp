@@ -105,8 +105,13 @@ std::vector<std::string> QtUiServices::OpenFileDialog(const std::string& filter,
 }
 
 std::string QtUiServices::SaveFileDialog(const std::string& filter,
-                                         const std::string& proposed_name) {
-  QFileDialog dialog(parent_, QString(), QString(), QtFileFilter(filter));
+                                         const std::string& proposed_name, int selected_filter) {
+  const QString filters = QtFileFilter(filter);
+  QFileDialog dialog(parent_, QString(), QString(), filters);
+  const QStringList names = filters.split(QStringLiteral(";;"));
+  if (selected_filter > 0 && selected_filter < names.size()) {
+    dialog.selectNameFilter(names[selected_filter]);
+  }
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setOption(QFileDialog::DontConfirmOverwrite);  // the commands ask themselves
   dialog.selectFile(Q(proposed_name));

@@ -35,7 +35,8 @@ class QtUiServices : public platform::UiServices {
   std::string InputBox(const std::string& caption, const std::string& prompt,
                        const std::string& default_text) override;
   std::vector<std::string> OpenFileDialog(const std::string& filter, bool allow_multiple) override;
-  std::string SaveFileDialog(const std::string& filter, const std::string& proposed_name) override;
+  std::string SaveFileDialog(const std::string& filter, const std::string& proposed_name,
+                             int selected_filter) override;
   void ShowFindDialog(const platform::FindRequest& initial,
                       std::function<void(const platform::FindRequest&)> on_find) override;
   bool ShellOpen(const std::string& target) override;

@@ -39,8 +39,9 @@ class UiServices {
   // Filter: Qt style, e.g. "Text (*.txt);;All (*)". Empty result: cancelled.
   virtual std::vector<std::string> OpenFileDialog(const std::string& filter,
                                                   bool allow_multiple) = 0;
-  virtual std::string SaveFileDialog(const std::string& filter,
-                                     const std::string& proposed_name) = 0;
+  // selected_filter: which filter of the list is chosen when the dialog opens (0 = first).
+  virtual std::string SaveFileDialog(const std::string& filter, const std::string& proposed_name,
+                                     int selected_filter) = 0;
   // Shows the (modeless) find dialog; each press of its find-next button calls on_find.
   virtual void ShowFindDialog(const FindRequest& initial,
                               std::function<void(const FindRequest&)> on_find) = 0;

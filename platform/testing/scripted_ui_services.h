@@ -31,6 +31,7 @@ class ScriptedUiServices : public UiServices {
   std::vector<Shown> shown;
   std::vector<std::vector<std::string>> printed;
   std::vector<std::string> opened;  // shell-open targets
+  std::vector<int> save_filters;     // the filter chosen as each save dialog opened
   int process_events_calls = 0;
   int beeps = 0;
   int slept_ms = 0;
@@ -54,8 +55,10 @@ class ScriptedUiServices : public UiServices {
     shown.push_back({"open", filter});
     return Pop(open_results, "open dialog");
   }
-  std::string SaveFileDialog(const std::string& filter, const std::string& name) override {
+  std::string SaveFileDialog(const std::string& filter, const std::string& name,
+                             int selected_filter) override {
     shown.push_back({"save", filter + "|" + name});
+    save_filters.push_back(selected_filter);
     return Pop(save_results, "save dialog");
   }
   void ShowFindDialog(const FindRequest& initial,
