@@ -4,14 +4,15 @@
 #include <charconv>
 #include <optional>
 
-#include "platform/codepage.h"
+#include "store/message_ops.h"
+#include "store/paths.h"
 
 namespace app {
 
 namespace {
 
-const std::string kIndex = "MsgID.ini";
-const std::string kKeys = "AlreadMsgID.ini";
+const std::string kIndex(store::kFolderIndexFile);
+const std::string kKeys(store::kReceivedKeysFile);
 
 void ScanFolders(const platform::FileSystem& fs, const std::string& dir, FolderNode& parent) {
   for (const std::string& name : fs.ListSubdirectories(dir)) {
@@ -29,30 +30,11 @@ void ScanFolders(const platform::FileSystem& fs, const std::string& dir, FolderN
   }
 }
 
-// Index just past the n-th "\" separator of a Shift_JIS path, or npos.
-size_t AfterSeparator(std::string_view path, int n) {
-  for (size_t i = 0; i < path.size(); ++i) {
-    auto b = static_cast<unsigned char>(path[i]);
-    if (platform::IsSjisLeadByte(b)) {
-      ++i;
-    } else if (b == '\\' && --n == 0) {
-      return i + 1;
-    }
-  }
-  return std::string_view::npos;
-}
-
 }  // namespace
 
-const std::string& ReceivedRoot() {
-  static const std::string k = platform::Sjis("受信");
-  return k;
-}
+const std::string& ReceivedRoot() { return store::ReceivedRootName(); }
 
-const std::string& SentRoot() {
-  static const std::string k = platform::Sjis("送信");
-  return k;
-}
+const std::string& SentRoot() { return store::SentRootName(); }
 
 FolderNode BuildFolderTree(const platform::FileSystem& fs) {
   FolderNode root;
@@ -85,8 +67,7 @@ std::string FolderPath(const std::vector<std::string>& names_below_root) {
 }
 
 std::string AccountDirOf(std::string_view folder_path) {
-  size_t cut = AfterSeparator(folder_path, 2);
-  return std::string(cut == std::string_view::npos ? folder_path : folder_path.substr(0, cut));
+  return store::AccountDirectory(folder_path);
 }
 
 namespace {
@@ -149,53 +130,15 @@ void EmptyFolder(MainState& state, const std::string& folder_path) {
 MoveResult MoveRecords(MainState& state, const std::vector<std::string>& records,
                        const std::string& target_folder) {
   MoveResult result;
-  const platform::FileSystem& fs = state.fs;
-  const std::string target_account = AccountDirOf(target_folder);
-  const bool cross = target_account != state.account_dir;
-
-  SortedList target_keys;
-  if (cross) {
-    if (!fs.FileExists(target_account + kKeys)) SaveLines(fs, target_account + kKeys, {});
-    target_keys.Load(fs, target_account + kKeys);
-  }
-  if (!fs.FileExists(target_folder + kIndex)) SaveLines(fs, target_folder + kIndex, {});
-  std::vector<std::string> target_index = LoadLines(fs, target_folder + kIndex);
-
+  store::MessageMover mover(state.fs, state.current_folder, state.folder_index.store_list(),
+                            state.received_keys.store_list(), target_folder);
   for (const std::string& record : records) {
     const std::string key = SplitRecord(record)[0];
-    int at = state.folder_index.Find(key);
-    if (at < 0) continue;
-    target_index.push_back(record);
-    const std::string stem = FileStem(key);
-    const std::string file_from = state.current_folder + stem + ".txt";
-    const std::string file_to = target_folder + stem + ".txt";
-    // Two keys of one stem share a file and the later write wins; a rename never replaces,
-    // so a file of that stem in the target goes first, else the moved one stays behind.
-    if (fs.FileExists(file_from) && fs.FileExists(file_to)) fs.DeleteFile(file_to);
-    fs.RenameFile(file_from, file_to);
-    const std::string attachments_from = state.current_folder + "Attachment\\" + stem + "\\";
-    const std::string attachments_to = target_folder + "Attachment\\" + stem + "\\";
-    if (fs.DirectoryExists(attachments_from)) {
-      fs.DeleteTree(attachments_to);  // likewise: a tree is never merged into another
-      fs.MoveDirectory(attachments_from, attachments_to);
-    }
-    state.folder_index.Delete(at);
-    if (cross) {
-      int k = state.received_keys.Find(key);
-      if (k >= 0) state.received_keys.Delete(k);
-      target_keys.Add(key);
-    }
-    result.moved_keys.push_back(key);
+    if (mover.Move(key)) result.moved_keys.push_back(key);
   }
-
-  state.folder_index.Save(fs, state.current_folder + kIndex);
+  mover.SaveAll();
   result.source_unread = UnreadCount(state.folder_index.lines());
-  SaveLines(fs, target_folder + kIndex, target_index);
-  result.target_unread = UnreadCount(target_index);
-  if (cross) {
-    state.received_keys.Save(fs, state.account_dir + kKeys);
-    target_keys.Save(fs, target_account + kKeys);
-  }
+  result.target_unread = UnreadCount(mover.target_index().lines());
   return result;
 }
 

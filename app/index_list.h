@@ -50,6 +50,9 @@ class SortedList {
   void Load(const platform::FileSystem& fs, std::string_view path) { list_.Load(fs, path); }
   void Save(const platform::FileSystem& fs, std::string_view path) const { list_.Save(fs, path); }
 
+  // The store's list underneath, for the store's operations on whole messages.
+  store::IndexList& store_list() { return list_; }
+
  private:
   store::IndexList list_{store::IndexList::Order::kSorted};
 };
