@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "app/index_list.h"
+#include "app/app_state.h"
 #include "platform/codepage.h"
 
 namespace app {

@@ -7,9 +7,10 @@
 #include <string_view>
 #include <vector>
 
-#include "app/main_state.h"
+#include "app/app_state.h"
 
 namespace app {
+
 
 const std::string& ReceivedRoot();  // "受信"
 const std::string& SentRoot();      // "送信"

@@ -5,10 +5,11 @@
 #include <cstdint>
 #include <numeric>
 
-#include "app/index_list.h"
+#include "app/app_state.h"
 #include "platform/collation.h"
 
 namespace app {
+
 
 Row RowFromRecord(std::string_view record) {
   // Record fields 0..6 go to columns 4, 0, 1, 2, 3, 5, 6; further fields are not shown.

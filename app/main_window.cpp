@@ -19,6 +19,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <memory>
+#include <stdexcept>
 
 #include "app/folder_logic.h"
 #include "app/folder_tree.h"
@@ -68,6 +70,17 @@ QAction* TForm1::action(const QString& name) const {
   return it == actions_.end() ? nullptr : it->second;
 }
 
+void TForm1::WireCommand(std::initializer_list<const char*> action_names,
+                         std::function<void()> handler) {
+  auto shared = std::make_shared<std::function<void()>>(std::move(handler));
+  for (const char* name : action_names) {
+    QAction* a = action(QString::fromLatin1(name));
+    if (a == nullptr) throw std::logic_error(std::string("no action named ") + name);
+    a->setEnabled(true);
+    connect(a, &QAction::triggered, this, [this, shared] { Guarded(*shared); });
+  }
+}
+
 void TForm1::Guarded(const std::function<void()>& handler) {
   try {
     handler();
@@ -80,11 +93,8 @@ void TForm1::Guarded(const std::function<void()>& handler) {
 QAction* TForm1::MakeAction(const char* name, const char* caption, void (TForm1::*handler)()) {
   auto* a = new QAction(QString::fromUtf8(caption), this);
   a->setObjectName(QString::fromLatin1(name));
-  if (handler != nullptr) {
-    connect(a, &QAction::triggered, this,
-            [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
-  }
   actions_[a->objectName()] = a;
+  if (handler != nullptr) WireCommand({name}, [this, handler] { (this->*handler)(); });
   return a;
 }
 
@@ -473,7 +483,7 @@ void TForm1::FormCreate() {
     }
     const std::string account =
         SplitRecord(state_.AccountList[static_cast<size_t>(state_.AccountPosition - 1)])[0];
-    account_label_->setText(QU("ｱｶｳﾝﾄ:") + Q(account));
+    SetAccountLabel(account);
     BuildFolderTree();
     QTreeWidgetItem* selected = tree1_->topLevelItem(0);
     for (QTreeWidgetItemIterator it(tree1_); *it; ++it) {
@@ -544,6 +554,7 @@ void TForm1::StopCommand() {
   static const std::string kNormal = platform::Sjis("通常");
   state_.abort = true;
   ui_.EnableTimer(false);  // stops the periodic new-mail check
+  if (state_.POP.IsConnected()) state_.POP.Disconnect();
   state_.deletion_mode = false;
   state_.extraction_view = false;
   SetMode(kNormal, 0, 255, 255);
@@ -555,6 +566,13 @@ void TForm1::StopCommand() {
     FillList(state_.folder_index.lines());
   }
   SetStatusText(1, QString());
+  for (const auto& handler : stop_handlers_) handler();
+}
+
+void TForm1::SetStatus(int panel, const std::string& text) { SetStatusText(panel, Q(text)); }
+
+void TForm1::SetAccountLabel(const std::string& account_name) {
+  account_label_->setText(QU("ｱｶｳﾝﾄ:") + Q(account_name));
 }
 
 void TForm1::mnuENDClick() { close(); }

@@ -13,8 +13,9 @@
 #include <vector>
 
 #include "app/html_pane.h"
-#include "app/main_state.h"
+#include "app/app_state.h"
 #include "platform/ui_services.h"
+#include "state/main_view.h"
 
 class QAction;
 class QLabel;
@@ -29,11 +30,12 @@ class QWidget;
 
 namespace app {
 
+
 class FolderTree;
 class MessageModel;
 struct Row;
 
-class TForm1 : public QMainWindow {
+class TForm1 : public QMainWindow, public state::MainView {
   Q_OBJECT
  public:
   // app_dir: the directory whose store is shown (the executable's directory in the program).
@@ -45,19 +47,43 @@ class TForm1 : public QMainWindow {
   MainState& state() { return state_; }
   MessageModel& model() { return *model_; }
   QAction* action(const QString& name) const;  // by objectName ("mnuSearchr", "N34", ...)
+  // Wires a command: the actions of these names (a menu item, its pop-up twin, its tool
+  // button) are enabled and run the handler under the error guard. Commands of windows
+  // built later stay disabled until they are wired here.
+  void WireCommand(std::initializer_list<const char*> action_names,
+                   std::function<void()> handler);
+  // Runs a handler; an error no command handled goes to the default error box and the
+  // window keeps running.
+  void Guarded(const std::function<void()>& handler);
+  platform::UiServices& ui() { return ui_; }
 
   // Start-up and shutdown.
   void FormCreate();
   void FormDestroy();
 
   // Mode label and status bar.
-  void SetMode(const std::string& text, int r, int g, int b);
+  void SetMode(const std::string& text, int r, int g, int b) override;
   QString ModeText() const;
   QString StatusText(int panel) const;
   void SetStatusText(int panel, const QString& text);
 
   // The stop command (Escape, "切断", "中止", "受信停止", "メール削除モード解除").
-  void StopCommand();
+  void StopCommand() override;
+  // Runs after every stop command (the receive code adds its own clean-up here).
+  void AddStopHandler(std::function<void()> handler) { stop_handlers_.push_back(std::move(handler)); }
+
+  // state::MainView for the Qt-free commands.
+  void FillList(const std::vector<std::string>& records) override { FillList(records, true); }
+  void ClearList() override;
+  void InsertRowAtTop(const std::string& record) override;
+  void AppendRow(const std::string& record) override;
+  std::vector<int> SelectedRowPositions() const override { return SelectedRows(); }
+  void SortNewestFirst() override;
+  void SetStatus(int panel, const std::string& text) override;
+  void SetAccountLabel(const std::string& account_name) override;
+  void RebuildFolderTree() override { BuildFolderTree(); }
+  bool SelectFolder(const std::string& folder_path) override;
+  void RefreshListedNodeCount(int count) override { RefreshNodeCount(ListedNode(), count); }
 
   // Folder tree.
   void TreeView1Click();
@@ -68,13 +94,13 @@ class TForm1 : public QMainWindow {
   void TreeView1DragDrop(QTreeWidgetItem* target);
   bool AcceptsDropOn(QTreeWidgetItem* target) const;
   void RefreshNodeCount(QTreeWidgetItem* node, int count);
-  void AddToNodeCount(const std::string& relative_path, int n);
+  void AddToNodeCount(const std::string& relative_path, int n) override;
   QTreeWidgetItem* FindNode(const std::vector<std::string>& names_below_root) const;
   std::string NodeFolder(QTreeWidgetItem* node) const;
 
   // Message list and viewer.
   // refresh_node: the records are the folder index, so the selected node shows their count.
-  void FillList(const std::vector<std::string>& records, bool refresh_node = true);
+  void FillList(const std::vector<std::string>& records, bool refresh_node);
   void ReloadCurrentFolder();
   void ListView1ColumnClick(int column);
   void mnuSortNewClick(int tag);
@@ -116,9 +142,6 @@ class TForm1 : public QMainWindow {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  // Runs a handler; an error no command handled goes to the default error box and the
-  // window keeps running.
-  void Guarded(const std::function<void()>& handler);
   void BuildLayout();
   void BuildMenus();
   void BuildToolBar();
@@ -162,6 +185,7 @@ class TForm1 : public QMainWindow {
   bool hand_cursor_ = false;
   std::string shown_key_;  // key of the row whose attachments are listed
   bool destroyed_ = false;
+  std::vector<std::function<void()>> stop_handlers_;
 };
 
 }  // namespace app

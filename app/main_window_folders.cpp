@@ -99,6 +99,15 @@ int TForm1::ListedNodeDepth() const {
   return node == nullptr ? -1 : Depth(node);
 }
 
+bool TForm1::SelectFolder(const std::string& folder_path) {
+  const std::string root = ReceivedRoot() + "\\";
+  if (!folder_path.starts_with(root)) return false;
+  QTreeWidgetItem* node = FindNode(NamesOfPath(folder_path.substr(root.size())));
+  if (node == nullptr) return false;
+  tree1_->setCurrentItem(node);
+  return true;
+}
+
 void TForm1::RefreshNodeCount(QTreeWidgetItem* node, int count) {
   if (node == nullptr) return;
   node->setText(0, Q(NodeText(NodeName(S(node->text(0))), count)));

@@ -66,6 +66,22 @@ void TForm1::FillList(const std::vector<std::string>& records, bool refresh_node
   }
 }
 
+void TForm1::ClearList() {
+  model_->Clear();
+  ClearViewer();
+}
+
+void TForm1::InsertRowAtTop(const std::string& record) { model_->InsertRowAt(0, RowFromRecord(record)); }
+
+void TForm1::AppendRow(const std::string& record) {
+  model_->InsertRowAt(model_->rowCount(), RowFromRecord(record));
+}
+
+void TForm1::SortNewestFirst() {
+  state_.sort_state = 3;
+  ListView1ColumnClick(2);
+}
+
 void TForm1::ReloadCurrentFolder() {
   state_.folder_index.Load(state_.fs, IndexPath(state_.current_folder));
   FillList(state_.folder_index.lines());

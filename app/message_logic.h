@@ -8,9 +8,10 @@
 #include <vector>
 
 #include "app/list_logic.h"
-#include "app/main_state.h"
+#include "app/app_state.h"
 
 namespace app {
+
 
 // The folder index file of a folder and the account's received-key list.
 std::string IndexPath(std::string_view folder);

@@ -1,6 +1,8 @@
 // The message list's model.
 #include "app/message_model.h"
 
+#include <algorithm>
+
 #include <QBrush>
 #include <QColor>
 #include <QFont>
@@ -34,6 +36,13 @@ void MessageModel::RemoveRowAt(int row) {
   beginRemoveRows(QModelIndex(), row, row);
   rows_.erase(rows_.begin() + row);
   endRemoveRows();
+}
+
+void MessageModel::InsertRowAt(int position, Row row) {
+  position = std::clamp(position, 0, rowCount());
+  beginInsertRows(QModelIndex(), position, position);
+  rows_.insert(rows_.begin() + position, std::move(row));
+  endInsertRows();
 }
 
 void MessageModel::RowChanged(int row) {

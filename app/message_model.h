@@ -19,6 +19,7 @@ class MessageModel : public QAbstractTableModel {
   void SetRows(std::vector<Row> rows);
   void Sort(int column, int sort_state);
   void RemoveRowAt(int row);
+  void InsertRowAt(int position, Row row);
   void RowChanged(int row);
   void Clear() { SetRows({}); }
 

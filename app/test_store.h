@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/index_list.h"
+#include "app/app_state.h"
 #include "platform/codepage.h"
 #include "platform/filesystem.h"
 #include "platform/testing/temp_app_dir.h"

@@ -14,7 +14,7 @@
 
 #include "app/demo_store.h"
 #include "app/folder_logic.h"
-#include "app/index_list.h"
+#include "state/index_list.h"
 #include "app/list_logic.h"
 #include "app/main_window.h"
 #include "app/message_logic.h"
@@ -99,7 +99,7 @@ int main(int argc, char** argv) {
     QCoreApplication::processEvents();
   });
   const Timing load = Median(runs, [&] {
-    app::SortedList list;
+    state::SortedList list;
     list.Load(fs, app::IndexPath(app::FolderPath({"bench"})));
   });
 

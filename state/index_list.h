@@ -13,7 +13,7 @@
 #include "store/paths.h"
 #include "store/record.h"
 
-namespace app {
+namespace state {
 
 using store::FileStem;
 using store::JoinRecord;
@@ -63,4 +63,4 @@ std::vector<std::string> LoadLines(const platform::FileSystem& fs, std::string_v
 void SaveLines(const platform::FileSystem& fs, std::string_view path,
                const std::vector<std::string>& lines);
 
-}  // namespace app
+}  // namespace state

@@ -1,15 +1,18 @@
 // The main window's state: one struct, owned by the window and handed by reference to the
 // Qt-free commands. Texts are Shift_JIS; store paths are relative to the application
-// directory with "\" separators.
+// directory with "\" separators. It also owns the POP3 client and the message object that
+// the receive run, deletion mode, the new-mail check and the stop command share.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "app/index_list.h"
+#include "state/index_list.h"
 #include "platform/filesystem.h"
+#include "transport/message.h"
+#include "transport/pop3.h"
 
-namespace app {
+namespace state {
 
 struct MainState {
   explicit MainState(std::filesystem::path app_dir) : fs(std::move(app_dir)) {}
@@ -43,9 +46,14 @@ struct MainState {
 
   std::string ReplyReference;
 
+  // The POP3 client, set up from the current account by the accounts window, and the
+  // message every POP3 command reads into.
+  transport::TIdPOP3 POP;
+  transport::TIdMessage Msg;
+
   // Subject search.
   std::string search_text;
   int search_position = 0;
 };
 
-}  // namespace app
+}  // namespace state

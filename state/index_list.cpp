@@ -1,7 +1,7 @@
 // Index-file helpers of the main window on top of the store's index list.
-#include "app/index_list.h"
+#include "state/index_list.h"
 
-namespace app {
+namespace state {
 
 std::string JoinLines(const std::vector<std::string>& lines) {
   size_t total = 0;
@@ -55,4 +55,4 @@ void SaveLines(const platform::FileSystem& fs, std::string_view path,
   fs.WriteFileAtomic(path, JoinLines(lines));
 }
 
-}  // namespace app
+}  // namespace state
