@@ -1,0 +1,1 @@
+// TForm2, the accounts window.
