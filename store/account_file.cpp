@@ -52,8 +52,16 @@ bool SaveAccountList(const platform::FileSystem& fs, const std::vector<std::stri
 }
 
 int FindAccountPosition(const std::vector<std::string>& lines, std::string_view name) {
+  if (name.empty()) return 0;
   for (size_t i = 0; i < lines.size(); ++i) {
     if (GetField(lines[i], 0) == name) return static_cast<int>(i) + 1;
+  }
+  return 0;
+}
+
+int FirstAccountPosition(const std::vector<std::string>& lines) {
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (!GetField(lines[i], 0).empty()) return static_cast<int>(i) + 1;
   }
   return 0;
 }

@@ -36,8 +36,13 @@ std::vector<std::string> LoadAccountList(const platform::FileSystem& fs);
 // only when that text is neither empty nor a lone CR LF. Returns whether it wrote.
 bool SaveAccountList(const platform::FileSystem& fs, const std::vector<std::string>& lines);
 
-// 1-based position of the first line whose field 0 equals `name` exactly, or 0.
+// 1-based position of the first line whose field 0 equals `name` exactly, or 0. A line
+// with an empty field 0 (a blank line) names no account, so it never matches, not even an
+// empty name.
 int FindAccountPosition(const std::vector<std::string>& lines, std::string_view name);
+// 1-based position of the first line that names an account, or 0 when none does: the
+// account taken when the settings file names none of them.
+int FirstAccountPosition(const std::vector<std::string>& lines);
 // Field 0 of line `position` (1-based), or "" when out of range.
 std::string AccountNameAt(const std::vector<std::string>& lines, int position);
 

@@ -80,6 +80,18 @@ TEST_F(AccountFileTest, AccountsMatchExactly) {
   EXPECT_EQ(AccountNameAt(lines, 1), "Main");
   EXPECT_EQ(AccountNameAt(lines, 4), "");
   EXPECT_EQ(AccountNameAt(lines, 0), "");
+  EXPECT_EQ(FirstAccountPosition(lines), 1);
+}
+
+TEST_F(AccountFileTest, BlankLinesNameNoAccount) {
+  // An empty settings name must not pick a blank line: the received root itself would then
+  // be taken for the account folder.
+  std::vector<std::string> lines = {"", "\tpop", "acc\tpop", ""};
+  EXPECT_EQ(FindAccountPosition(lines, ""), 0);
+  EXPECT_EQ(FindAccountPosition(lines, "acc"), 3);
+  EXPECT_EQ(FirstAccountPosition(lines), 3);
+  EXPECT_EQ(FirstAccountPosition({"", ""}), 0);
+  EXPECT_EQ(FirstAccountPosition({}), 0);
 }
 
 TEST_F(AccountFileTest, SettingsFileHoldsOneLine) {

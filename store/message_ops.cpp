@@ -1,6 +1,7 @@
 // Removing and moving messages, deleting and moving directory trees.
 #include "store/message_ops.h"
 
+#include "store/message_key.h"
 #include "store/paths.h"
 #include "store/record.h"
 
@@ -90,9 +91,18 @@ bool MessageMover::Move(std::string_view key, bool move_keys) {
   int pos = source_index_.Find(key);
   if (pos < 0) return false;
   std::string record = source_index_[static_cast<size_t>(pos)];
-  target_index_.Add(record);
   // The record's own key names the files, exactly as when they were written.
   std::string stored_key = GetField(record, kKeyField);
+  // A record the target already lists under this key is another copy of the same message:
+  // it goes, so the target never holds two records for one key. Its files go with it
+  // when another letter case gave them another name (a file of the same name is replaced
+  // by the rename below).
+  for (int old = target_index_.Find(stored_key); old >= 0; old = target_index_.Find(stored_key)) {
+    std::string old_key = GetField(target_index_[static_cast<size_t>(old)], kKeyField);
+    if (FileStem(old_key) != FileStem(stored_key)) DeleteMessageFiles(fs_, target_folder_, old_key);
+    target_index_.Delete(static_cast<size_t>(old));
+  }
+  target_index_.Add(record);
   std::string from = MessageFilePath(source_folder_, stored_key);
   std::string to = MessageFilePath(target_folder_, stored_key);
   // Two keys of one stem share a file and the later write wins; a rename never

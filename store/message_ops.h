@@ -39,7 +39,8 @@ class MessageMover {
 
   bool CrossesAccounts() const { return crosses_accounts_; }
 
-  // Appends the record of `key` (with its state) to the target index, renames the
+  // Appends the record of `key` (with its state) to the target index, in place of any
+  // record the target already held for that key, renames the
   // message file and moves the attachment directory into the target, removes the record
   // from the source index and, when `move_keys` and the move crosses accounts, moves the
   // key between the received-key lists. False (nothing done) when the key is not in the

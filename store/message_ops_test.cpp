@@ -142,6 +142,26 @@ TEST_F(MessageOpsTest, MoveReplacesFilesOfTheSameStemInTheTarget) {
   EXPECT_FALSE(fs_.DirectoryExists(AttachmentDirectory(acct1_, "<m1@x>")));
 }
 
+TEST_F(MessageOpsTest, MoveIntoAFolderListingTheKeyKeepsOneRecord) {
+  // The target already lists the key (in another letter case) with its own state.
+  IndexList target;
+  target.Add(Record("<M1@X>", "3"));
+  target.Add(Record("<other@x>", "1"));
+  target.Save(fs_, FolderIndexPath(sub1_));
+  fs_.WriteFileAtomic(MessageFilePath(sub1_, "<M1@X>"), "old body");
+  MessageMover mover(fs_, acct1_, source_index_, source_keys_, sub1_);
+  EXPECT_TRUE(mover.Move("<m1@x>"));
+  mover.SaveAll();
+  IndexList saved(IndexList::Order::kAsLoaded);
+  saved.Load(fs_, FolderIndexPath(sub1_));
+  ASSERT_EQ(saved.size(), 2u);
+  EXPECT_EQ(saved.Find("<m1@x>"), saved.Find("<M1@X>"));
+  EXPECT_EQ(saved[static_cast<size_t>(saved.Find("<m1@x>"))], Record("<m1@x>", "1"));
+  EXPECT_EQ(*fs_.ReadFile(MessageFilePath(sub1_, "<m1@x>")), "body of <m1@x>");
+  EXPECT_FALSE(fs_.FileExists(MessageFilePath(sub1_, "<M1@X>")));  // no file without a record
+  EXPECT_GE(saved.Find("<other@x>"), 0);
+}
+
 TEST_F(MessageOpsTest, MoveOntoTheSameFolderChangesNothing) {
   MessageMover mover(fs_, acct1_, source_index_, source_keys_, acct1_);
   EXPECT_FALSE(mover.Move("<m1@x>"));
