@@ -54,6 +54,11 @@ struct MainState {
   // Subject search.
   std::string search_text;
   int search_position = 0;
+
+  // The new-mail check as the settings window's "新着チェック" tab leaves it: the chosen
+  // interval in minutes, and whether "実行" (true) or "中止" (false) was pressed last.
+  int new_check_interval_minutes = 2;
+  bool new_check_run = false;
 };
 
 }  // namespace state
