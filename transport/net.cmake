@@ -8,9 +8,13 @@ set(TRANSPORT_NET_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/pop3.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pop3_retrieve.cpp
   ${CMAKE_CURRENT_LIST_DIR}/smtp.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tls_channel.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tls_client.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tls_errors.cpp
 )
 set(TRANSPORT_NET_TESTING_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/testing/scripted_server.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/testing/tls_server.cpp
 )
 set(TRANSPORT_NET_MAILSERVER_TESTS
   ${CMAKE_CURRENT_LIST_DIR}/mailserver_test.cpp

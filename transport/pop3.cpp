@@ -1,6 +1,7 @@
 // The POP3 client.
 #include "transport/pop3.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "transport/rfc_reply.h"
@@ -21,6 +22,29 @@ bool SameIgnoringCase(const std::string& a, const char* b) {
 
 std::string FirstTextLine(const TIdRFCReply& reply) {
   return reply.Text.empty() ? std::string() : reply.Text.front();
+}
+
+std::string UpperFirstWord(const std::string& line) {
+  std::string word = line.substr(0, line.find(' '));
+  std::transform(word.begin(), word.end(), word.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  return word;
+}
+
+// "n uid" with n a positive number and uid 1 to 70 printable ASCII characters; anything else
+// could not be written into the id file safely and is left out.
+bool ParseUidlLine(const std::string& line, TIdUidlEntry& entry) {
+  std::size_t space = line.find(' ');
+  if (space == 0 || space == std::string::npos) return false;
+  try {
+    entry.Number = StrToInt(line.substr(0, space));
+  } catch (const EConvertError&) {
+    return false;
+  }
+  entry.Uid = line.substr(space + 1);
+  if (entry.Number <= 0 || entry.Uid.empty() || entry.Uid.size() > 70) return false;
+  return std::all_of(entry.Uid.begin(), entry.Uid.end(),
+                     [](unsigned char c) { return c > 0x20 && c < 0x7F; });
 }
 
 }  // namespace
@@ -45,9 +69,19 @@ int TIdPOP3::ReadReply() {
 }
 
 void TIdPOP3::Connect(int timeout) {
+  capabilities_.clear();
   TIdTCPClient::Connect(timeout);
   try {
+    const TIdTlsMode mode = EffectiveTlsMode(Tls, Port, kImplicitTlsPort);
+    if (mode == tlsImplicit) StartTlsSession();
     CheckReply(ReadReply(), {kOk});
+    if (mode != tlsNone) ReadCapabilities();
+    if (mode == tlsExplicit && HasCapability("STLS")) {
+      SendCommand("STLS", {kOk});
+      StartTlsSession();
+      // What the server said before the upgrade may have been forged on the way.
+      ReadCapabilities();
+    }
     SendCommand("USER " + Username, {kOk});
     SendCommand("PASS " + Password, {kOk});
   } catch (...) {
@@ -64,7 +98,31 @@ void TIdPOP3::Disconnect() {
       // The server is gone already; closing is all that is left to do.
     }
   }
-  TIdTCPClient::Disconnect();
+  TIdTlsTCPClient::Disconnect();
+  capabilities_.clear();
+}
+
+void TIdPOP3::ReadCapabilities() {
+  capabilities_.clear();
+  if (SendCommand("CAPA") != kOk) return;
+  std::vector<std::string> lines;
+  Capture(lines);
+  for (const std::string& line : lines) capabilities_.push_back(UpperFirstWord(line));
+}
+
+bool TIdPOP3::HasCapability(const std::string& name) const {
+  return std::find(capabilities_.begin(), capabilities_.end(), name) != capabilities_.end();
+}
+
+bool TIdPOP3::ListUniqueIds(std::vector<TIdUidlEntry>& entries) {
+  if (SendCommand("UIDL") != kOk) return false;
+  std::vector<std::string> lines;
+  Capture(lines);
+  for (const std::string& line : lines) {
+    TIdUidlEntry entry;
+    if (ParseUidlLine(line, entry)) entries.push_back(std::move(entry));
+  }
+  return true;
 }
 
 int TIdPOP3::MessageCount() {

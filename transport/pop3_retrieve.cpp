@@ -12,4 +12,15 @@ bool TIdPOP3::Retrieve(int number, TIdMessage& message) {
   return true;
 }
 
+bool TIdPOP3::RetrieveHeader(int number, TIdMessage& message) {
+  if (!HasCapability("TOP")) return Retrieve(number, message);
+  if (SendCommand("TOP " + std::to_string(number) + " 0") != kOk) return false;
+  // Some servers send a line or two of body even for 0; read up to the end marker regardless.
+  if (ReadHeader(message, *this) != ".") {
+    std::vector<std::string> rest;
+    Capture(rest);
+  }
+  return true;
+}
+
 }  // namespace transport

@@ -15,8 +15,11 @@ namespace {
 
 using testing::ScriptedServer;
 
+// The client asks CAPA before logging in, to learn whether it can upgrade to TLS.
 const char kLogin[] = R"(
   S: +OK ready\r\n
+  C: CAPA\r\n
+  S: +OK\r\nTOP\r\nUIDL\r\nUSER\r\n.\r\n
   C: USER alice\r\n
   S: +OK\r\n
   C: PASS secret\r\n
@@ -105,11 +108,15 @@ INSTANTIATE_TEST_SUITE_P(Steps, TIdPOP3LoginFailure,
           C: QUIT\r\n)"},
                                            LoginFailure{"User", R"(
           S: +OK ready\r\n
+          C: CAPA\r\n
+          S: -ERR unknown command\r\n
           C: USER alice\r\n
           S: -ERR [AUTH] Authentication failed.\r\n
           C: QUIT\r\n)"},
                                            LoginFailure{"Pass", R"(
           S: +OK ready\r\n
+          C: CAPA\r\n
+          S: -ERR unknown command\r\n
           C: USER alice\r\n
           S: +OK\r\n
           C: PASS secret\r\n

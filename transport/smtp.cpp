@@ -30,6 +30,13 @@ void CollectMechanisms(std::string line, std::vector<std::string>& out) {
   }
 }
 
+std::string UpperFirstWord(const std::string& line) {
+  std::string word = line.substr(0, line.find(' '));
+  std::transform(word.begin(), word.end(), word.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  return word;
+}
+
 void SendRecipients(TIdSMTP& smtp, const TIdEMailAddressList& list) {
   for (std::size_t i = 0; i < list.Count(); ++i) {
     smtp.SendCommand("RCPT TO:<" + list[i].Address + ">", {250, 251});
@@ -80,18 +87,34 @@ void TIdSMTP::SetUseEhlo(bool use_ehlo) {
   if (!use_ehlo) authentication_type_ = atNone;
 }
 
+void TIdSMTP::Greet(const std::string& name) {
+  mechanisms_.clear();
+  starttls_offered_ = false;
+  if (use_ehlo_ && SendCommand("EHLO " + name) == 250) {
+    for (const std::string& line : LastReply().Text) {
+      CollectMechanisms(line, mechanisms_);
+      if (UpperFirstWord(line) == "STARTTLS") starttls_offered_ = true;
+    }
+    return;
+  }
+  SendCommand("HELO " + name, {250});
+}
+
 void TIdSMTP::Connect(int timeout) {
   TIdTCPClient::Connect(timeout);
   try {
+    const TIdTlsMode mode = EffectiveTlsMode(Tls, Port, kImplicitTlsPort);
+    if (mode == tlsImplicit) StartTlsSession();
     ReadReply();
     CheckReply(LastReply().NumericCode(), {220});
-    mechanisms_.clear();
     const std::string name = HeloName.empty() ? LocalHostName() : HeloName;
-    if (use_ehlo_ && SendCommand("EHLO " + name) == 250) {
-      for (const std::string& line : LastReply().Text) CollectMechanisms(line, mechanisms_);
-      return;
+    Greet(name);
+    if (mode == tlsExplicit && starttls_offered_) {
+      SendCommand("STARTTLS", {220});
+      StartTlsSession();
+      // The extensions seen before the upgrade may have been forged on the way: ask again.
+      Greet(name);
     }
-    SendCommand("HELO " + name, {250});
   } catch (...) {
     Disconnect();
     throw;
@@ -106,7 +129,7 @@ void TIdSMTP::Disconnect() {
       // The server is gone already; closing is all that is left to do.
     }
   }
-  TIdTCPClient::Disconnect();
+  TIdTlsTCPClient::Disconnect();
   authenticated_ = false;
 }
 
@@ -117,11 +140,29 @@ void TIdSMTP::Authenticate() {
   authenticated_ = true;
 }
 
+void TIdSMTP::AuthenticatePlain() {
+  // The initial response: authorisation identity (empty), user name and password, NUL-separated.
+  std::string response;
+  response += '\0';
+  response += Username;
+  response += '\0';
+  response += Password;
+  SendCommand("AUTH PLAIN " + Base64Line(response), {235});
+  authenticated_ = true;
+}
+
 void TIdSMTP::Send(TIdMessage& message) {
   SendCommand("RSET");
-  if (authentication_type_ == atLogin && !authenticated_ &&
-      std::find(mechanisms_.begin(), mechanisms_.end(), "LOGIN") != mechanisms_.end()) {
-    Authenticate();
+  if (authentication_type_ == atLogin && !authenticated_) {
+    auto offered = [&](const char* name) {
+      return std::find(mechanisms_.begin(), mechanisms_.end(), name) != mechanisms_.end();
+    };
+    // Submission servers often offer PLAIN alone; LOGIN stays first where both exist.
+    if (offered("LOGIN")) {
+      Authenticate();
+    } else if (offered("PLAIN")) {
+      AuthenticatePlain();
+    }
   }
   SendCommand("MAIL FROM:<" + message.From.Address + ">", {250});
   SendRecipients(*this, message.Recipients);

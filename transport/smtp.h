@@ -1,11 +1,12 @@
-// The SMTP client: greets with EHLO (falling back to HELO), authenticates with AUTH LOGIN when
-// asked and offered, and hands messages over with RSET, MAIL FROM, RCPT TO and DATA.
+// The SMTP client: TLS (from the first byte or after STARTTLS), greets with EHLO (falling back to
+// HELO), authenticates with AUTH LOGIN (or PLAIN when only that is offered) when asked, and hands
+// messages over with RSET, MAIL FROM, RCPT TO and DATA.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "transport/tcp_connection.h"
+#include "transport/tls_client.h"
 
 namespace transport {
 
@@ -13,10 +14,12 @@ class TIdMessage;
 
 enum TIdSMTPAuthenticationType { atNone, atLogin };
 
-class TIdSMTP : public TIdTCPClient {
+class TIdSMTP : public TIdTlsTCPClient {
  public:
   // A silent server ends a command with "Read Timeout" after this long.
   static constexpr int kDefaultReadTimeout = 60000;
+  // The port on which TLS starts with the first byte (with Tls.Mode tlsAuto).
+  static constexpr int kImplicitTlsPort = 465;
 
   // Port 25, ReadTimeout kDefaultReadTimeout, maException, EHLO on, no authentication.
   TIdSMTP();
@@ -39,23 +42,29 @@ class TIdSMTP : public TIdTCPClient {
   // AUTH has succeeded on this connection.
   bool DidAuthenticate() const { return authenticated_; }
 
-  // Connects, reads the 220 greeting, sends EHLO (any reply; 250 collects the AUTH mechanisms)
-  // or HELO (250). On a failure after the socket opened, sends QUIT, closes and re-raises.
+  // Connects (TLS first on the implicit port), reads the 220 greeting, sends EHLO (any reply;
+  // 250 collects the AUTH mechanisms and the extensions) or HELO (250). When the EHLO reply
+  // lists STARTTLS and TLS is not off, upgrades (STARTTLS must answer 220) and greets again; a
+  // refused or failing upgrade raises instead of going on in plain text. On a failure after the
+  // socket opened, sends QUIT (unless TLS failed), closes and re-raises.
   void Connect(int timeout = -1) override;
   // Sends QUIT when open (reply not read, a failed send ignored), closes, forgets the AUTH.
   void Disconnect() override;
-  // RSET; AUTH LOGIN once per connection when asked for and offered; MAIL FROM; RCPT TO for To,
-  // Cc and Bcc in order; DATA; the message text; ".". Raises EIdProtocolReplyError on a refused
-  // step and leaves the connection open.
+  // RSET; AUTH once per connection when asked for: LOGIN when offered, else PLAIN when offered;
+  // MAIL FROM; RCPT TO for To, Cc and Bcc in order; DATA; the message text; ".". Raises
+  // EIdProtocolReplyError on a refused step and leaves the connection open.
   void Send(TIdMessage& message);
 
  private:
+  void Greet(const std::string& name);
   void Authenticate();
+  void AuthenticatePlain();
 
   TIdSMTPAuthenticationType authentication_type_ = atNone;
   bool use_ehlo_ = true;
   bool authenticated_ = false;
   std::vector<std::string> mechanisms_;
+  bool starttls_offered_ = false;
 };
 
 // Standard base64 of the whole text on one line (for AUTH LOGIN).

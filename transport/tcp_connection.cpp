@@ -70,6 +70,13 @@ void TIdSocketHandle::Attach(std::unique_ptr<ByteChannel> channel) {
   channel_ = std::move(channel);
 }
 
+void TIdSocketHandle::Wrap(
+    const std::function<std::unique_ptr<ByteChannel>(std::unique_ptr<ByteChannel>)>& wrap) {
+  if (!channel_) throw EIdClosedSocket();
+  socket_ = nullptr;  // socket options no longer apply once something sits on top
+  channel_ = wrap(std::move(channel_));
+}
+
 void TIdSocketHandle::Bind(const std::string& ip, int port) {
   if (socket_ != nullptr) socket_->Bind(ip, port);
 }

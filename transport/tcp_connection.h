@@ -53,6 +53,9 @@ class TIdSocketHandle {
   void AllocateSocket();
   // Uses an open channel as this record's socket.
   void Attach(std::unique_ptr<ByteChannel> channel);
+  // Replaces the open channel by the one `wrap` builds over it (TLS over the socket). When
+  // `wrap` raises, the record is left without a channel.
+  void Wrap(const std::function<std::unique_ptr<ByteChannel>(std::unique_ptr<ByteChannel>)>& wrap);
   // Socket-only steps (raise EIdSocketError); no-ops on an attached channel.
   void Bind(const std::string& ip, int port);
   void SetPeer(const std::string& ip, int port);
