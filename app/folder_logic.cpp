@@ -6,6 +6,7 @@
 
 #include "store/message_ops.h"
 #include "store/paths.h"
+#include "store/startup.h"
 
 namespace app {
 
@@ -20,10 +21,12 @@ void ScanFolders(const platform::FileSystem& fs, const std::string& dir, FolderN
     std::string path = dir + name + "\\";
     FolderNode node;
     node.name = name;
-    if (!fs.FileExists(path + kIndex)) {
-      SaveLines(fs, path + kIndex, {});
-    } else {
-      node.unread = UnreadCount(LoadLines(fs, path + kIndex));
+    // A folder whose index cannot be read or written still gets its node, without a count:
+    // the tree shows what is on disk even when part of it is not writable.
+    try {
+      node.unread = store::PrepareFolderIndex(fs, path);
+    } catch (const platform::FileError&) {
+      node.unread = 0;
     }
     ScanFolders(fs, path, node);
     parent.children.push_back(std::move(node));
@@ -124,7 +127,9 @@ void EmptyFolder(MainState& state, const std::string& folder_path) {
     state.current_folder = folder_path;
   }
   if (signature) fs.WriteFileAtomic(folder_path + "syomei.txt", *signature);
-  if (account_folder || !loaded_account) key_list.Save(fs, account + kKeys);
+  // Saved at once, whichever account it is: forgotten only in memory, the keys would come
+  // back at the next start and the mail still on the server would never be fetched again.
+  key_list.Save(fs, account + kKeys);
 }
 
 MoveResult MoveRecords(MainState& state, const std::vector<std::string>& records,

@@ -35,7 +35,8 @@ std::string FolderPath(const std::vector<std::string>& names_below_root);
 // The account folder of a received folder path: up to and including its second "\".
 std::string AccountDirOf(std::string_view folder_path);
 
-// Empties the folder: forgets the keys of its mail and of its subfolders' mail, deletes its
+// Empties the folder: forgets the keys of its mail and of its subfolders' mail (saving the
+// account's key list at once), deletes its
 // directory (subfolders included) and recreates it with an empty index. When the listed
 // folder is this one or lies below it, the loaded folder index is cleared and this folder
 // becomes the current one.

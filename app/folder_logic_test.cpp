@@ -147,6 +147,17 @@ TEST_F(FolderMoveTest, EmptyingTheFolderAboveTheListedOneLetsTheListedIndexGo) {
   EXPECT_TRUE(s.Lines("受信\\acc\\MsgID.ini").empty());
 }
 
+TEST_F(FolderMoveTest, EmptyingASubfolderOfTheLoadedAccountSavesTheForgottenKeys) {
+  s.WriteLines("受信\\acc\\sub\\MsgID.ini", {Rec("<s@x>", "s", "2")});
+  s.WriteLines("受信\\acc\\AlreadMsgID.ini", {"<m1@x>", "<m2@x>", "<s@x>"});
+  state.received_keys.Load(state.fs, KeysPath(state.account_dir));
+  EmptyFolder(state, P("受信\\acc\\sub\\"));
+  EXPECT_EQ(state.received_keys.size(), 2);
+  // On disk too: nothing would save the list before the program ends.
+  EXPECT_EQ(s.Lines("受信\\acc\\AlreadMsgID.ini"), (std::vector<std::string>{"<m1@x>", "<m2@x>"}));
+  EXPECT_EQ(state.folder_index.size(), 2);  // the listed account folder is untouched
+}
+
 TEST_F(FolderMoveTest, EmptyingAFolderOfAnotherAccountLeavesTheListedOneAlone) {
   s.WriteLines("受信\\two\\MsgID.ini", {Rec("<t@x>", "t", "1")});
   s.WriteLines("受信\\two\\AlreadMsgID.ini", {"<t@x>", "<u@x>"});

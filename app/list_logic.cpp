@@ -10,7 +10,6 @@
 
 namespace app {
 
-
 Row RowFromRecord(std::string_view record) {
   // Record fields 0..6 go to columns 4, 0, 1, 2, 3, 5, 6; further fields are not shown.
   static constexpr int kColumnOfField[kColumnCount] = {4, 0, 1, 2, 3, 5, 6};
@@ -98,8 +97,12 @@ std::string AsciiLowered(const std::string& s) {
 
 }  // namespace
 
-void SortRows(std::vector<Row>& rows, int column, int sort_state) {
-  if (column < 0 || column >= kColumnCount) return;
+std::vector<uint32_t> SortOrder(const std::vector<Row>& rows, int column, int sort_state) {
+  if (column < 0 || column >= kColumnCount) {
+    std::vector<uint32_t> same(rows.size());
+    std::iota(same.begin(), same.end(), 0u);
+    return same;
+  }
   std::vector<std::string> keys;
   keys.reserve(rows.size());
   for (const auto& r : rows) {
@@ -108,7 +111,12 @@ void SortRows(std::vector<Row>& rows, int column, int sort_state) {
     // every other column as text, ASCII letters without case.
     keys.push_back(column == 0 ? platform::SortKey(text, false) : AsciiLowered(text));
   }
-  std::vector<uint32_t> order = OrderByKeys(keys, sort_state < 0);
+  return OrderByKeys(keys, sort_state < 0);
+}
+
+void SortRows(std::vector<Row>& rows, int column, int sort_state) {
+  if (column < 0 || column >= kColumnCount) return;
+  std::vector<uint32_t> order = SortOrder(rows, column, sort_state);
   std::vector<Row> sorted;
   sorted.reserve(rows.size());
   for (uint32_t i : order) sorted.push_back(std::move(rows[i]));

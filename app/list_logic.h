@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,6 +32,9 @@ int CompareAsciiNoCase(std::string_view a, std::string_view b);
 // Sorts rows by column (0 = subject, locale order, case-sensitive; others as text ignoring
 // ASCII case); descending when sort_state is negative. Rows that compare equal keep order.
 void SortRows(std::vector<Row>& rows, int column, int sort_state);
+// The same order as positions: element i is the position before sorting of the row that
+// sorts to place i (the list's selection follows its rows with it).
+std::vector<uint32_t> SortOrder(const std::vector<Row>& rows, int column, int sort_state);
 
 // A click on header i: the new sort state (flips when i + 1 == |state|, else ascending).
 int SortStateAfterHeaderClick(int sort_state, int column);

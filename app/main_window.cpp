@@ -28,13 +28,13 @@
 #include "app/message_logic.h"
 #include "app/message_model.h"
 #include "app/qt_text.h"
+#include "store/account_file.h"
+#include "store/settings.h"
+#include "store/startup.h"
 
 namespace app {
 
 namespace {
-
-// Account.ini written only by the account window and at shutdown; it holds passwords.
-constexpr unsigned kAccountFileMode = 0600;
 
 QString Rgb(int r, int g, int b) {
   return QStringLiteral("background-color: rgb(%1, %2, %3);").arg(r).arg(g).arg(b);
@@ -81,12 +81,14 @@ void TForm1::WireCommand(std::initializer_list<const char*> action_names,
   }
 }
 
-void TForm1::Guarded(const std::function<void()>& handler) {
+bool TForm1::Guarded(const std::function<void()>& handler) {
   try {
     handler();
+    return true;
   } catch (const std::exception& e) {
     // Error texts carry native (UTF-8) file names; the box takes Shift_JIS.
     ui_.ShowError(platform::Cp932FromUtf8(e.what()));
+    return false;
   }
 }
 
@@ -451,78 +453,81 @@ void TForm1::FormCreate() {
   SetMode(kNormal, 0, 255, 255);
   state_.deletion_mode = state_.sent_view = state_.extraction_view = false;
   state_.AccountPosition = 1;
-  platform::FileSystem& fs = state_.fs;
-
-  state_.sent_index.Load(fs, SentIndexPath());
-  if (fs.FileExists("Yubinko.ini")) {
-    std::vector<std::string> lines = LoadLines(fs, "Yubinko.ini");
-    state_.CurrentAccountName = lines.empty() ? std::string() : lines.front();
-  }
-
-  if (fs.FileExists("Account.ini")) state_.AccountList = LoadLines(fs, "Account.ini");
-  // A blank line names no account: an empty settings name must not pick it (the received
-  // root itself would then be listed and written into), and the first named line stands
-  // in for "the first account".
-  auto named = [this](size_t i) { return !SplitRecord(state_.AccountList[i])[0].empty(); };
-  size_t first_named = 0;
-  while (first_named < state_.AccountList.size() && !named(first_named)) ++first_named;
-  if (first_named == state_.AccountList.size()) {
-    // A missing Account.ini, or one without an account line, leaves no account to start with.
-    ui_.ShowInformation(
-        platform::Sjis("アカウントが設定されていません。\r\n\r\n"
-                       "メニューバーの「設定」－「アカウント」で設定してください。"));
-    state_.current_folder.clear();
-    BuildFolderTree();
-  } else {
-    state_.AccountPosition = static_cast<int>(first_named) + 1;
-    for (size_t i = 0; i < state_.AccountList.size(); ++i) {
-      if (named(i) && SplitRecord(state_.AccountList[i])[0] == state_.CurrentAccountName) {
-        state_.AccountPosition = static_cast<int>(i) + 1;
-        break;
-      }
-    }
-    const std::string account =
-        SplitRecord(state_.AccountList[static_cast<size_t>(state_.AccountPosition - 1)])[0];
-    SetAccountLabel(account);
-    BuildFolderTree();
-    QTreeWidgetItem* selected = tree1_->topLevelItem(0);
-    for (QTreeWidgetItemIterator it(tree1_); *it; ++it) {
-      if (S((*it)->text(0).section(QLatin1Char('\t'), 0, 0)) == account) selected = *it;
-    }
-    tree1_->setCurrentItem(selected);
-
-    state_.current_folder = FolderPath({account});
-    state_.account_dir = state_.current_folder;
-    if (fs.FileExists(KeysPath(state_.account_dir))) {
-      state_.received_keys.Load(fs, KeysPath(state_.account_dir));
-    } else {
-      fs.ForceDirectories(state_.account_dir);
-      state_.received_keys.Save(fs, KeysPath(state_.account_dir));
-    }
-    for (int c = 4; c < 7; ++c) list_->setColumnHidden(c, true);
-    if (fs.FileExists(IndexPath(state_.current_folder))) {
-      state_.folder_index.Load(fs, IndexPath(state_.current_folder));
-      state_.sort_state = -3;
-      FillList(state_.folder_index.lines());
-    } else {
-      state_.folder_index.Save(fs, IndexPath(state_.current_folder));
-    }
-  }
   for (int c = 4; c < 7; ++c) list_->setColumnHidden(c, true);
+
+  // Every step that touches the store runs under the guard on its own: a file that cannot
+  // be read or written shows its error, and the window still opens with what could be
+  // loaded instead of the program ending before it appears.
+  Guarded([this] { store::LoadSentIndex(state_.fs, state_.sent_index.store_list()); });
+  settings_read_ = Guarded([this] {
+    state_.CurrentAccountName = store::LoadCurrentAccountName(state_.fs).value_or("");
+  });
+  const bool accounts_read =
+      Guarded([this] { state_.AccountList = store::LoadAccountList(state_.fs); });
+  OpenStartAccount(accounts_read);
 
   auto* sent = new QTreeWidgetItem(tree2_, QStringList(Q(SentRoot())));
   sent->setIcon(0, ImageListIcon(kImgFolderClosed));
   tree1_->setFocus();
 }
 
+void TForm1::OpenStartAccount(bool accounts_read) {
+  const int first = store::FirstAccountPosition(state_.AccountList);
+  if (first == 0) {
+    // A missing Account.ini, or one without an account line, leaves no account to start
+    // with. An unreadable one has had its error shown already.
+    if (accounts_read) {
+      ui_.ShowInformation(
+          platform::Sjis("アカウントが設定されていません。\r\n\r\n"
+                         "メニューバーの「設定」－「アカウント」で設定してください。"));
+    }
+    state_.current_folder.clear();
+    Guarded([this] { BuildFolderTree(); });
+    return;
+  }
+  const int named = store::FindAccountPosition(state_.AccountList, state_.CurrentAccountName);
+  state_.AccountPosition = named > 0 ? named : first;
+  const std::string account = store::AccountNameAt(state_.AccountList, state_.AccountPosition);
+  SetAccountLabel(account);
+
+  // The account folder is made before the tree is built, so a new account's folder has its
+  // node (and count) at once and local delete accepts its mail.
+  bool index_existed = false;
+  Guarded([this, &account, &index_existed] {
+    store::AccountFolderState folder = store::PrepareAccountFolder(
+        state_.fs, account, state_.received_keys.store_list(), state_.folder_index.store_list());
+    state_.current_folder = folder.current_folder;
+    state_.account_dir = folder.current_folder;
+    index_existed = folder.folder_index_existed;
+  });
+  Guarded([this, &account] {
+    BuildFolderTree();
+    // The node named like the account; when several are, the last one in the tree.
+    QTreeWidgetItem* selected = tree1_->topLevelItem(0);
+    for (QTreeWidgetItemIterator it(tree1_); *it; ++it) {
+      if (S((*it)->text(0).section(QLatin1Char('\t'), 0, 0)) == account) selected = *it;
+    }
+    tree1_->setCurrentItem(selected);
+  });
+  if (index_existed) {
+    state_.sort_state = -3;
+    FillList(state_.folder_index.lines());
+  }
+}
+
 void TForm1::FormDestroy() {
   if (destroyed_) return;
   destroyed_ = true;
-  const std::string account_text = JoinLines(state_.AccountList);
-  if (!account_text.empty() && account_text != "\r\n") {
-    state_.fs.WriteFileAtomic("Account.ini", account_text, kAccountFileMode);
+  // Each step on its own: a failed save (a full disk) is shown and the others still run,
+  // so the window finishes closing with everything saved that could be.
+  Guarded([this] {
+    if (state_.POP.IsConnected()) state_.POP.Disconnect();
+  });
+  Guarded([this] { store::SaveAccountList(state_.fs, state_.AccountList); });
+  // A settings file that could not be read is not overwritten with a name never read from it.
+  if (settings_read_ || !state_.CurrentAccountName.empty()) {
+    Guarded([this] { store::SaveCurrentAccountName(state_.fs, state_.CurrentAccountName); });
   }
-  state_.fs.WriteFileAtomic("Yubinko.ini", state_.CurrentAccountName + "\r\n");
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -575,7 +580,10 @@ void TForm1::SetAccountLabel(const std::string& account_name) {
   account_label_->setText(QU("ｱｶｳﾝﾄ:") + Q(account_name));
 }
 
-void TForm1::mnuENDClick() { close(); }
+void TForm1::mnuENDClick() {
+  if (state_.POP.IsConnected()) state_.POP.Disconnect();
+  close();
+}
 
 void TForm1::N15Click() {
   ui_.ShellOpen((state_.fs.AppDir() / "Yubinko.chm").string());  // failures not reported

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "app/html_pane.h"
 #include "app/app_state.h"
+#include "app/html_pane.h"
 #include "platform/ui_services.h"
 #include "state/main_view.h"
 
@@ -29,7 +29,6 @@ class QTreeWidgetItem;
 class QWidget;
 
 namespace app {
-
 
 class FolderTree;
 class MessageModel;
@@ -50,11 +49,10 @@ class TForm1 : public QMainWindow, public state::MainView {
   // Wires a command: the actions of these names (a menu item, its pop-up twin, its tool
   // button) are enabled and run the handler under the error guard. Commands of windows
   // built later stay disabled until they are wired here.
-  void WireCommand(std::initializer_list<const char*> action_names,
-                   std::function<void()> handler);
+  void WireCommand(std::initializer_list<const char*> action_names, std::function<void()> handler);
   // Runs a handler; an error no command handled goes to the default error box and the
-  // window keeps running.
-  void Guarded(const std::function<void()>& handler);
+  // window keeps running. False when the handler ended with an error.
+  bool Guarded(const std::function<void()>& handler);
   platform::UiServices& ui() { return ui_; }
 
   // Start-up and shutdown.
@@ -70,7 +68,9 @@ class TForm1 : public QMainWindow, public state::MainView {
   // The stop command (Escape, "切断", "中止", "受信停止", "メール削除モード解除").
   void StopCommand() override;
   // Runs after every stop command (the receive code adds its own clean-up here).
-  void AddStopHandler(std::function<void()> handler) { stop_handlers_.push_back(std::move(handler)); }
+  void AddStopHandler(std::function<void()> handler) {
+    stop_handlers_.push_back(std::move(handler));
+  }
 
   // state::MainView for the Qt-free commands.
   void FillList(const std::vector<std::string>& records) override { FillList(records, true); }
@@ -81,7 +81,8 @@ class TForm1 : public QMainWindow, public state::MainView {
   void SortNewestFirst() override;
   void SetStatus(int panel, const std::string& text) override;
   void SetAccountLabel(const std::string& account_name) override;
-  void RebuildFolderTree() override { BuildFolderTree(); }
+  // Keeps the listed folder's node selected when it is still there.
+  void RebuildFolderTree() override;
   bool SelectFolder(const std::string& folder_path) override;
   void RefreshListedNodeCount(int count) override { RefreshNodeCount(ListedNode(), count); }
 
@@ -148,6 +149,8 @@ class TForm1 : public QMainWindow, public state::MainView {
   QAction* MakeAction(const char* name, const char* caption, void (TForm1::*handler)());
   QAction* Unwired(const char* name, const char* caption);
   void BuildFolderTree();
+  // Start-up after the files are read: the current account, its folder, the tree, the list.
+  void OpenStartAccount(bool accounts_read);
   void ClearViewer();
   void ShowBodyText(const std::string& sjis_text);
   void MarkLinks();
@@ -185,6 +188,7 @@ class TForm1 : public QMainWindow, public state::MainView {
   bool hand_cursor_ = false;
   std::string shown_key_;  // key of the row whose attachments are listed
   bool destroyed_ = false;
+  bool settings_read_ = false;  // "Yubinko.ini" was read (or missing) at start-up
   std::vector<std::function<void()>> stop_handlers_;
 };
 

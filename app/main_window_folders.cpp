@@ -71,6 +71,11 @@ void TForm1::BuildFolderTree() {
   tree1_->expandAll();
 }
 
+void TForm1::RebuildFolderTree() {
+  BuildFolderTree();
+  if (QTreeWidgetItem* listed = ListedNode()) tree1_->setCurrentItem(listed);
+}
+
 std::string TForm1::NodeFolder(QTreeWidgetItem* node) const {
   return FolderPath(NamesBelowRoot(node));
 }

@@ -23,6 +23,12 @@
 
 namespace app {
 
+namespace {
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+}  // namespace
+
 std::vector<int> TForm1::SelectedRows() const {
   std::vector<int> rows;
   for (const QModelIndex& i : list_->selectionModel()->selectedRows()) rows.push_back(i.row());
@@ -71,7 +77,9 @@ void TForm1::ClearList() {
   ClearViewer();
 }
 
-void TForm1::InsertRowAtTop(const std::string& record) { model_->InsertRowAt(0, RowFromRecord(record)); }
+void TForm1::InsertRowAtTop(const std::string& record) {
+  model_->InsertRowAt(0, RowFromRecord(record));
+}
 
 void TForm1::AppendRow(const std::string& record) {
   model_->InsertRowAt(model_->rowCount(), RowFromRecord(record));
@@ -229,7 +237,12 @@ void TForm1::HTML1Click() {
   const int end = end_tag < 0 ? static_cast<int>(text.size()) : end_tag + 7;
   QString page = text.mid(start, end - start);
   page.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-  state_.fs.WriteFileAtomic("test.htm", S(page) + "\r\n");
+  page += QStringLiteral("\r\n");
+  // The store's text was converted to Shift_JIS whatever the message declared, so a charset
+  // named in the HTML no longer fits it. UTF-8 with a byte-order mark is read as UTF-8 by
+  // the view regardless of any <meta charset>.
+  const QByteArray utf8 = page.toUtf8();
+  state_.fs.WriteFileAtomic("test.htm", std::string(kUtf8Bom) + utf8.toStdString());
   if (html_pane_ == nullptr) {
     if (!html_factory_) return;
     html_pane_ = html_factory_(panel_middle_);
@@ -254,8 +267,14 @@ void TForm1::memBodyMouseMove(const QPoint& viewport_pos) {
   if (pos > 0 && body_->cursorRect(c).center().x() > viewport_pos.x() && !c.atBlockStart()) {
     --pos;
   }
-  const std::u16string text = body_->toPlainText().toStdU16String();
-  link_under_pointer_ = QString::fromStdU16String(LinkAt(text, static_cast<size_t>(pos)));
+  // A link never spans a line break, so the line under the pointer is all the search needs:
+  // copying the whole text on every move would stall the pointer over a large body.
+  const QTextBlock block = body_->document()->findBlock(pos);
+  const std::u16string line = block.text().toStdU16String();
+  const int in_line = pos - block.position();
+  link_under_pointer_ = in_line < 0
+                            ? QString()
+                            : QString::fromStdU16String(LinkAt(line, static_cast<size_t>(in_line)));
   hand_cursor_ = !link_under_pointer_.isEmpty();
   body_->viewport()->setCursor(hand_cursor_ ? Qt::PointingHandCursor : Qt::IBeamCursor);
 }

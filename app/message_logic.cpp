@@ -6,14 +6,14 @@
 #include "app/folder_logic.h"
 #include "platform/codepage.h"
 #include "platform/collation.h"
+#include "store/message_ops.h"
+#include "store/paths.h"
 
 namespace app {
 
-std::string IndexPath(std::string_view folder) { return std::string(folder) + "MsgID.ini"; }
-std::string KeysPath(std::string_view account_dir) {
-  return std::string(account_dir) + "AlreadMsgID.ini";
-}
-std::string SentIndexPath() { return SentRoot() + "\\Send.ini"; }
+std::string IndexPath(std::string_view folder) { return store::FolderIndexPath(folder); }
+std::string KeysPath(std::string_view account_dir) { return store::ReceivedKeysPath(account_dir); }
+std::string SentIndexPath() { return store::SentIndexPath(); }
 
 ShownMessage ShowMessage(MainState& state, Row& row) {
   ShownMessage shown;
@@ -73,14 +73,11 @@ void ColourRow(MainState& state, Row& row, int tag) {
 
 int DeleteReceived(MainState& state, const std::vector<Row>& rows) {
   for (const Row& row : rows) {
-    const std::string stem = FileStem(row.key());
-    state.fs.DeleteFile(state.current_folder + stem + ".txt");
-    state.fs.DeleteTree(state.current_folder + "Attachment\\" + stem + "\\");
-    int at = state.folder_index.Find(row.key());
-    if (at >= 0) state.folder_index.Delete(at);
-    int k = state.received_keys.Find(row.key());
-    if (k >= 0) state.received_keys.Delete(k);
+    store::DiscardReceivedMessage(state.fs, state.current_folder, row.key(),
+                                  state.folder_index.store_list(),
+                                  state.received_keys.store_list());
   }
+  // Both lists once, after every row, rather than once per row.
   state.folder_index.Save(state.fs, IndexPath(state.current_folder));
   state.received_keys.Save(state.fs, KeysPath(AccountDirOf(state.current_folder)));
   return UnreadCount(state.folder_index.lines());

@@ -1,12 +1,11 @@
 // The message list's model.
 #include "app/message_model.h"
 
-#include <algorithm>
-
 #include <QBrush>
 #include <QColor>
 #include <QFont>
 #include <QMimeData>
+#include <algorithm>
 
 #include "app/qt_text.h"
 
@@ -26,9 +25,27 @@ void MessageModel::SetRows(std::vector<Row> rows) {
 }
 
 void MessageModel::Sort(int column, int sort_state) {
-  emit layoutAboutToBeChanged();
-  SortRows(rows_, column, sort_state);
-  emit layoutChanged();
+  emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+  const std::vector<uint32_t> order = SortOrder(rows_, column, sort_state);
+  std::vector<Row> sorted;
+  sorted.reserve(rows_.size());
+  for (uint32_t old : order) sorted.push_back(std::move(rows_[old]));
+  rows_ = std::move(sorted);
+  // The selection and the current row are persistent indexes: moved with their rows, the
+  // highlight stays on the messages that were selected, and so do the commands that act
+  // on the selection.
+  const QModelIndexList before = persistentIndexList();
+  if (!before.isEmpty()) {
+    std::vector<int> new_row(order.size());
+    for (size_t i = 0; i < order.size(); ++i) new_row[order[i]] = static_cast<int>(i);
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& i : before) {
+      after.push_back(index(new_row[static_cast<size_t>(i.row())], i.column()));
+    }
+    changePersistentIndexList(before, after);
+  }
+  emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 void MessageModel::RemoveRowAt(int row) {

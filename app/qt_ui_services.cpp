@@ -16,6 +16,8 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QTextLayout>
+#include <QTextOption>
 #include <QThread>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -194,7 +196,8 @@ bool QtUiServices::PrintLines(const std::vector<std::string>& lines) {
     // No printer configured: let the user pick one, such as printing to a PDF file.
     printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     QPrintDialog dialog(printer.get(), parent_);
-    if (dialog.exec() != QDialog::Accepted) return false;
+    // Choosing not to print is the user's decision, not a failure to report.
+    if (dialog.exec() != QDialog::Accepted) return true;
   } else {
     printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
   }
@@ -205,15 +208,31 @@ bool PrintLinesOn(QPrinter& printer, const std::vector<std::string>& lines) {
   QPainter painter;
   if (!painter.begin(&printer)) return false;
   const QFontMetrics fm = painter.fontMetrics();
+  const int page_width = painter.viewport().width();
   const int page_height = painter.viewport().height();
+  // A line wider than the page goes on over as many printed lines as it needs (at a space
+  // when there is one, anywhere in Japanese text) instead of being cut at the margin.
+  QTextOption wrap;
+  wrap.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
   int y = fm.ascent();
   for (const std::string& line : lines) {
-    if (y + fm.descent() > page_height) {
-      if (!printer.newPage()) return false;
-      y = fm.ascent();
+    const QString text = Q(line);
+    QTextLayout layout(text, painter.font(), &printer);
+    layout.setTextOption(wrap);
+    layout.beginLayout();
+    for (QTextLine piece = layout.createLine(); piece.isValid(); piece = layout.createLine()) {
+      piece.setLineWidth(page_width);
     }
-    painter.drawText(0, y, Q(line));
-    y += fm.lineSpacing();
+    layout.endLayout();
+    for (int i = 0; i < layout.lineCount(); ++i) {
+      if (y + fm.descent() > page_height) {
+        if (!printer.newPage()) return false;
+        y = fm.ascent();
+      }
+      const QTextLine piece = layout.lineAt(i);
+      painter.drawText(0, y, text.mid(piece.textStart(), piece.textLength()));
+      y += fm.lineSpacing();
+    }
   }
   return painter.end();
 }

@@ -19,7 +19,8 @@ namespace app {
 // "caption (pattern);;..." form; a filter without "|" passes unchanged.
 QString QtFileFilter(const std::string& sjis);
 
-// Prints Shift_JIS lines, one printed line each, starting a new page when one is full.
+// Prints Shift_JIS lines, each on as many printed lines as its width needs, starting a new
+// page when one is full.
 bool PrintLinesOn(QPrinter& printer, const std::vector<std::string>& lines);
 
 class QtUiServices : public platform::UiServices {

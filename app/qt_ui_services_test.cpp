@@ -10,6 +10,8 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -101,6 +103,20 @@ TEST(QtUiServicesTest, FindDialogCallsBackWithItsChoices) {
   EXPECT_TRUE(requests[0].match_case);
   EXPECT_FALSE(requests[0].whole_word);
   EXPECT_TRUE(requests[0].down);
+}
+
+TEST(QtUiServicesTest, DecliningThePrinterChoiceIsNoFailure) {
+  if (!QPrinterInfo::defaultPrinter().isNull()) GTEST_SKIP() << "a default printer asks nothing";
+  QtUiServices ui;
+  bool asked = false;
+  WhenModal([&](QWidget* w) {
+    auto* dialog = qobject_cast<QPrintDialog*>(w);
+    if (dialog == nullptr) return Close(w);
+    asked = true;
+    dialog->reject();
+  });
+  EXPECT_TRUE(ui.PrintLines({"a line"}));
+  EXPECT_TRUE(asked);
 }
 
 TEST(QtUiServicesTest, TimerTicksOnlyWhileEnabled) {

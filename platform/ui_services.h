@@ -58,7 +58,8 @@ class UiServices {
   virtual void Sleep(int milliseconds) = 0;
 
   // Prints lines of text on the default printer (or lets the user pick one, e.g. a PDF
-  // file, when none is configured). False when printing failed or was cancelled.
+  // file, when none is configured). False when printing failed; declining the printer
+  // choice is no failure.
   virtual bool PrintLines(const std::vector<std::string>& lines) = 0;
 };
 
