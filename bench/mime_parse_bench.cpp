@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "jtext/base64.h"
 #include "transport/message.h"
-#include "transport/mime_base64.h"
 #include "transport/mime_reader.h"
 
 namespace {
@@ -23,7 +23,7 @@ using Clock = std::chrono::steady_clock;
 std::string Base64Lines(const std::string& bytes) {
   std::string out;
   for (std::size_t i = 0; i < bytes.size(); i += 57) {
-    transport::Base64Encode(std::string_view(bytes).substr(i, 57), out);
+    jtext::Base64EncodeAppend(std::string_view(bytes).substr(i, 57), out);
     out += "\r\n";
   }
   return out;

@@ -27,7 +27,36 @@ TEST(Base64DecodeTest, DecodesGroupsOfFourLeniently) {
       {"url-safe characters are not in the alphabet", "-_-_", "\0"s},
       {"two groups", "GyRCJUYbKEI=", "\x1B$B%F\x1B(B"},
   };
-  testing::ExpectRows(rows, Base64Decode);
+  testing::ExpectRows(rows, [](std::string_view s) { return Base64Decode(s); });
+}
+
+// The header reader of the message model keeps every byte and fills a short last group; the
+// fast body-line decoder gives exact bytes and honours "=" fill.
+TEST(Base64DecodeTest, OptionsAndBodyLinesKeepTheBytesTheirCallersNeed) {
+  const Row loose[] = {
+      {"zero bytes are kept", "QQBC", "A\0B"s},
+      {"fill gives zero bits", "QQ==", "A\0\0"s},
+      {"short last group is filled", "QUJDR", "ABCD\0\0"s},
+  };
+  testing::ExpectRows(loose, [](std::string_view s) {
+    return Base64Decode(s, {.keep_zero_bytes = true, .decode_short_group = true});
+  });
+  const Row lines[] = {
+      {"fill ends the group", "QQ==", "A"},
+      {"zero bytes are data", "AAAA", "\0\0\0"s},
+      {"foreign byte is zero bits", "Q*JD",
+       "@\x02"
+       "C"},
+      {"group starting with fill is empty", "====QUJD", "ABC"},
+  };
+  testing::ExpectRows(lines, [](std::string_view s) {
+    std::string out = "x";
+    EXPECT_TRUE(Base64DecodeLine(s, out));
+    return out.substr(1);
+  });
+  std::string out;
+  EXPECT_FALSE(Base64DecodeLine("QUJ", out));
+  EXPECT_EQ(out, "");
 }
 
 TEST(Base64EncodeTest, WritesTheStandardAlphabetWithPadding) {
@@ -47,6 +76,9 @@ TEST(Base64Test, RoundTripsBytesWithoutZeros) {
     const std::string encoded = Base64Encode(bytes);
     ASSERT_EQ(encoded.size() % 4, 0u);
     ASSERT_EQ(Base64Decode(encoded), bytes) << testing::Show(bytes);
+    std::string fast;
+    ASSERT_TRUE(Base64DecodeLine(encoded, fast));
+    ASSERT_EQ(fast, bytes);
   }
 }
 

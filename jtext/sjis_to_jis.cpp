@@ -54,10 +54,19 @@ using detail::kEsc;
 
 constexpr unsigned char kEnterKanji[3] = {kEsc, '$', 'B'};
 constexpr unsigned char kLeaveKanji[3] = {kEsc, '(', 'J'};
+constexpr unsigned char kLeaveKanjiAscii[3] = {kEsc, '(', 'B'};
 
 // How a converter reads one double-byte step starting at a byte >= 0x80: writes two JIS
 // bytes and returns the number of input bytes used, or 0 when the character is cut off.
 struct SjisStep {
+  // A byte that starts no character: neither a lead byte with its trail nor half-width
+  // katakana.
+  static bool Stray(const unsigned char* s, const unsigned char* end) {
+    const unsigned c = s[0];
+    if (detail::IsHalfKana(c)) return false;
+    const bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+    return !lead || end - s < 2;
+  }
   size_t operator()(const unsigned char* s, const unsigned char* end, unsigned char* o) const {
     if (detail::IsHalfKana(s[0])) {
       int mark = end - s >= 2 ? s[1] : -1;
@@ -70,6 +79,7 @@ struct SjisStep {
 };
 
 struct EucStep {
+  static bool Stray(const unsigned char*, const unsigned char*) { return false; }
   size_t operator()(const unsigned char* s, const unsigned char* end, unsigned char* o) const {
     if (end - s < 2) return 0;
     if (s[0] == 0x8E && detail::IsHalfKana(s[1])) {
@@ -100,19 +110,21 @@ size_t AsciiRun(const unsigned char* s, const unsigned char* end) {
 // (CR and LF included, so every line ends outside it), 8-bit characters are written as
 // JIS pairs inside it, and runs are closed with ESC ( J.
 template <typename Step>
-std::string ToJis(std::string_view text, Step step) {
+std::string ToJis(std::string_view text, Step step, ToJisOptions options = {}) {
   constexpr size_t kChunk = 4096;  // characters converted per check for output room
   const auto* s = reinterpret_cast<const unsigned char*>(text.data());
   const unsigned char* const end = s + text.size();
   detail::OutBuffer out(text.size() + text.size() / 4 + 16);
+  const unsigned char* leave = options.leave_with_ascii ? kLeaveKanjiAscii : kLeaveKanji;
   bool kanji = false;
   while (s < end) {
-    if (*s < 0x80) {
-      const size_t run = AsciiRun(s, end);
+    const bool stray = *s >= 0x80 && options.copy_stray_bytes && Step::Stray(s, end);
+    if (*s < 0x80 || stray) {
+      const size_t run = stray ? 1 : AsciiRun(s, end);
       unsigned char* o = out.Room(run + 3);
       if (kanji) {
-        std::memcpy(o, kLeaveKanji, sizeof kLeaveKanji);
-        o += sizeof kLeaveKanji;
+        std::memcpy(o, leave, 3);
+        o += 3;
         kanji = false;
       }
       std::memcpy(o, s, run);
@@ -131,6 +143,7 @@ std::string ToJis(std::string_view text, Step step) {
       unsigned char* o = out.Room(2 * steps);
       unsigned char* const stop = o + 2 * steps;
       while (o < stop && s < end && *s >= 0x80) {
+        if (options.copy_stray_bytes && Step::Stray(s, end)) break;
         const size_t used = step(s, end, o);
         if (used == 0) {  // a lead byte cut off by the end of the text is dropped
           s = end;
@@ -140,9 +153,10 @@ std::string ToJis(std::string_view text, Step step) {
         s += used;
       }
       out.SetEnd(o);
+      if (s < end && options.copy_stray_bytes && Step::Stray(s, end)) break;
     }
   }
-  if (kanji) out.Append(kLeaveKanji, sizeof kLeaveKanji);
+  if (kanji) out.Append(leave, 3);
   return out.Take();
 }
 
@@ -166,7 +180,9 @@ std::string HalfKanaToJis(std::string_view text, size_t& pos) {
   return std::string(reinterpret_cast<const char*>(out), 2);
 }
 
-std::string SjisToJis(std::string_view sjis) { return ToJis(sjis, SjisStep{}); }
+std::string SjisToJis(std::string_view sjis, ToJisOptions options) {
+  return ToJis(sjis, SjisStep{}, options);
+}
 
 std::string EucToJis(std::string_view euc) { return ToJis(euc, EucStep{}); }
 

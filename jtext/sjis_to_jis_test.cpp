@@ -104,7 +104,24 @@ TEST(SjisToJisTest, AnnouncesAsciiWithEscParenJ) {
       {"lead byte cut off by the end is dropped after the mode switch", "a\x82", "a" + kIn + kOut},
       {"lead byte cut off after a run closes the run", "\x82\xA0\x82", kIn + "\x24\x22" + kOut},
   };
-  testing::ExpectRows(rows, SjisToJis);
+  testing::ExpectRows(rows, [](std::string_view s) { return SjisToJis(s); });
+}
+
+// The message writer's flavour: kanji runs close with ESC ( B and bytes that start no
+// character pass through for the header encoder to deal with.
+TEST(SjisToJisTest, WriterOptionsCloseWithAsciiAndCopyStrayBytes) {
+  const std::string kIn = "\x1B$B", kAscii = "\x1B(B";
+  const Row rows[] = {
+      {"kanji run closes with ESC ( B", platform::Sjis("会議 abc"),
+       kIn + "\x32\x71\x35\x44" + kAscii + " abc"},
+      {"stray bytes between characters", "\x82\xA0\x80\xA0\xFD\xB1",
+       kIn + "\x24\x22" + kAscii + "\x80\xA0\xFD" + kIn + "\x25\x22" + kAscii},
+      {"lead byte cut off by the end is kept", "a\x82", "a\x82"},
+      {"text already in ISO-2022-JP is unchanged", "x \x1B$B%F\x1B(B y", "x \x1B$B%F\x1B(B y"},
+  };
+  testing::ExpectRows(rows, [](std::string_view s) {
+    return SjisToJis(s, {.leave_with_ascii = true, .copy_stray_bytes = true});
+  });
 }
 
 TEST(SjisToJisTest, GrowsOutputForWorstCaseExpansion) {

@@ -26,8 +26,12 @@ class ByteChannel {
   virtual bool WaitReadable(int timeout_ms) = 0;
   // Receives up to `size` bytes (blocking until at least one byte, end of stream or error).
   virtual ChannelResult Receive(char* buffer, std::size_t size) = 0;
-  // Sends up to `size` bytes and answers how many were taken.
+  // Sends up to `size` bytes and answers how many were taken. A send that cannot take a single
+  // byte within the send time-out fails with the socket error 10060.
   virtual ChannelResult Send(const char* data, std::size_t size) = 0;
+  // Limit in milliseconds for one Send to make progress; 0 means no limit. Channels that never
+  // block on sending ignore it.
+  virtual void SetSendTimeout(int timeout_ms) { (void)timeout_ms; }
   // Ends the sending direction (the peer sees end of stream); a no-op where meaningless.
   virtual void ShutdownSend() {}
   // Releases the channel's resources. Further calls fail with an error.

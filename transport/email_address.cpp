@@ -76,7 +76,7 @@ std::string TIdEMailAddressItem::GetText() const {
   return (plain ? Name : Quoted(Name)) + " " + address_text;
 }
 
-void TIdEMailAddressItem::SetText(std::string_view input) {
+void TIdEMailAddressItem::SetText(std::string_view input, bool lenient) {
   Clear();
   std::string_view text = mime::TrimKeepingEscape(input);
   if (text.empty()) return;
@@ -199,6 +199,14 @@ void TIdEMailAddressItem::SetText(std::string_view input) {
         in_brackets = true;
         break;
       case '@':
+        if (brackets_closed && lenient) {
+          // The address is complete; what follows it is kept as text beside the name.
+          if (!Name.empty()) Name += ' ';
+          Name += pending;
+          Name += text.substr(i);
+          Name = std::string(mime::TrimKeepingEscape(Name));
+          return;
+        }
         if (brackets_closed) throw EIdEmailParseError();
         Address += pending;
         Address += '@';
@@ -219,12 +227,12 @@ void TIdEMailAddressItem::SetText(std::string_view input) {
   Name = std::string(mime::TrimKeepingEscape(Name));
 }
 
-void TIdEMailAddressList::SetFromText(std::string_view text) {
+void TIdEMailAddressList::SetFromText(std::string_view text, bool lenient) {
   Clear();
   if (mime::Trim(text).empty()) return;
-  auto add_entry = [this](std::string_view entry) {
+  auto add_entry = [this, lenient](std::string_view entry) {
     TIdEMailAddressItem item;
-    item.SetText(entry);
+    item.SetText(entry, lenient);
     std::string shown = item.GetText();
     if (mime::Trim(shown).empty() || shown == "<>") return;
     items_.push_back(std::move(item));

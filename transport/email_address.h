@@ -20,9 +20,10 @@ class TIdEMailAddressItem {
 
   // The combined form: a bare address, "Name <address>" or "\"Name\" <address>".
   std::string GetText() const;
-  // Parses a combined form into Name and Address. Raises EIdEmailParseError on an "@" after
-  // the closing ">".
-  void SetText(std::string_view text);
+  // Parses a combined form into Name and Address. Raises EIdEmailParseError "@ Outside address" for
+  // an "@" after a closed address, unless `lenient`: then the address stays and the rest of the
+  // text joins the name (the reader, which must never lose a message to a malformed address).
+  void SetText(std::string_view text, bool lenient = false);
 
   void Clear() {
     Address.clear();
@@ -45,7 +46,7 @@ class TIdEMailAddressList {
   // Replaces the content with the entries of a header value: entries are separated by commas
   // and semicolons outside quotes and comments; a group name up to ":" is dropped; entries
   // whose text is blank or "<>" are left out.
-  void SetFromText(std::string_view text);
+  void SetFromText(std::string_view text, bool lenient = false);
 
  private:
   std::vector<TIdEMailAddressItem> items_;

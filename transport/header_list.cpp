@@ -39,13 +39,23 @@ std::string TIdHeaderList::GetValue(std::string_view name) const {
   if (idx < 0) return {};
   const std::string& line = lines_[idx];
   std::string value(mime::TrimKeepingEscape(std::string_view(line).substr(line.find(':') + 1)));
+  // Trimmed in place: copying the value for every continuation line made a header folded
+  // over many lines cost quadratic time.
+  auto trim = [](std::string& v) {
+    std::string_view kept = mime::TrimKeepingEscape(v);
+    if (kept.size() == v.size()) return;
+    std::size_t front = static_cast<std::size_t>(kept.data() - v.data());
+    v.resize(front + kept.size());
+    v.erase(0, front);  // only a value that was blank so far has a blank front
+  };
   std::size_t end = ContinuationEnd(idx);
   for (std::size_t i = idx + 1; i < end; ++i) {
-    value = std::string(mime::TrimKeepingEscape(value));
+    trim(value);
     value += ' ';
     value += mime::TrimKeepingEscape(lines_[i]);
   }
-  return std::string(mime::TrimKeepingEscape(value));
+  trim(value);
+  return value;
 }
 
 void TIdHeaderList::SetValue(std::string_view name, std::string_view value) {
@@ -107,7 +117,8 @@ std::string FoldHeaderLine(std::string_view text, std::size_t max_col, std::size
       lead = 0;
       break_after = 0;
       continue;
-    } else if (!in_quotes && (c == ' ' || c == '\t' || c == ',') && i >= first_break) {
+    } else if (!in_quotes && (c == ' ' || c == '\t') && i >= first_break) {
+      // Only white space: a break after a comma would put a space into the unfolded value.
       break_after = i + 1;
     }
     i += width;

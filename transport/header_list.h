@@ -37,7 +37,7 @@ class TIdHeaderList {
 };
 
 // Folds "text" with CR LF + space once a line passes `max_col` columns: the break comes after
-// the last space, tab or comma outside double quotes; CR LF + space already in the text counts
+// the last space or tab outside double quotes; CR LF + space already in the text counts
 // as a break; a Shift_JIS double-byte character is never split. No break comes before
 // `first_break` (the header name stays with the start of its value).
 std::string FoldHeaderLine(std::string_view text, std::size_t max_col = TIdHeaderList::kFoldLength,

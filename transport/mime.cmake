@@ -7,7 +7,7 @@ set(TRANSPORT_MIME_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/date_parse.cpp
   ${CMAKE_CURRENT_LIST_DIR}/quoted_printable.cpp
   ${CMAKE_CURRENT_LIST_DIR}/header_text.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/mime_base64.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/header_text_encode.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mime_reader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mime_writer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/eml_view.cpp
@@ -15,6 +15,7 @@ set(TRANSPORT_MIME_SOURCES
 set(TRANSPORT_MIME_TESTS
   ${CMAKE_CURRENT_LIST_DIR}/mime_reader_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mime_writer_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/mime_writer_oracle_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/header_list_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/email_address_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/date_parse_test.cpp

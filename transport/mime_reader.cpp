@@ -14,11 +14,11 @@
 #include <optional>
 #include <vector>
 
+#include "jtext/base64.h"
 #include "platform/tempfiles.h"
 #include "transport/date_parse.h"
 #include "transport/header_text.h"
 #include "transport/message_exceptions.h"
-#include "transport/mime_base64.h"
 #include "transport/mime_strings.h"
 #include "transport/quoted_printable.h"
 #include "transport/tcp_connection.h"
@@ -450,10 +450,10 @@ std::optional<Decoder> BodyReader::ReadPartBody(Decoder& d) {
         if (line.empty()) break;
         if (line.size() % 4 != 0) throw EIdException("Uneven size in DecodeToStream.");
         if (to_file) {
-          char* dst = file->Reserve(Base64DecodedBound(line.size()) + 1);
-          file->Commit(static_cast<std::size_t>(Base64DecodeLineTo(line, dst)));
+          char* dst = file->Reserve(jtext::Base64DecodedBound(line.size()) + 1);
+          file->Commit(static_cast<std::size_t>(jtext::Base64DecodeLineTo(line, dst)));
         } else {
-          Base64DecodeLine(line, text);
+          jtext::Base64DecodeLine(line, text);
         }
         break;
     }
@@ -595,13 +595,14 @@ void ParseHeaders(TIdMessage& msg) {
   msg.ContentTransferEncoding = h.GetValue("Content-Transfer-Encoding");
   msg.ContentDisposition = h.GetValue("Content-Disposition");
   msg.Subject = DecodeHeaderText(h.GetValue("Subject"));
-  msg.From.SetText(DecodeHeaderText(h.GetValue("From")));
+  // A malformed address keeps what could be read; the message itself stays readable.
+  msg.From.SetText(DecodeHeaderText(h.GetValue("From")), /*lenient=*/true);
   msg.MessageId = h.GetValue("Message-Id");
-  msg.Recipients.SetFromText(DecodeHeaderText(h.GetValue("To")));
-  msg.CCList.SetFromText(DecodeHeaderText(h.GetValue("Cc")));
-  msg.BccList.SetFromText(DecodeHeaderText(h.GetValue("Bcc")));
+  msg.Recipients.SetFromText(DecodeHeaderText(h.GetValue("To")), true);
+  msg.CCList.SetFromText(DecodeHeaderText(h.GetValue("Cc")), true);
+  msg.BccList.SetFromText(DecodeHeaderText(h.GetValue("Bcc")), true);
   msg.References = h.GetValue("References");
-  msg.ReplyTo.SetFromText(h.GetValue("Reply-To"));
+  msg.ReplyTo.SetFromText(h.GetValue("Reply-To"), true);
   msg.Date = ParseDate(h.GetValue("Date"));
   msg.Organization = h.GetValue("Organization");
   msg.NewsGroups.clear();

@@ -4,12 +4,15 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
+#include "jtext/base64.h"
 #include "transport/date_parse.h"
 #include "transport/message_exceptions.h"
-#include "transport/mime_base64.h"
+#include "transport/mime_strings.h"
 #include "transport/tcp_connection.h"
 
 namespace transport {
@@ -89,7 +92,8 @@ void WriteBase64File(const std::string& path, WireWriter& w) {
   while (true) {
     std::size_t n = file.Read(buffer.data(), buffer.size());
     for (std::size_t i = 0; i < n; i += kLine) {
-      Base64Encode(std::string_view(buffer).substr(i, std::min(kLine, n - i)), w.Raw());
+      jtext::Base64EncodeAppend(std::string_view(buffer).substr(i, std::min(kLine, n - i)),
+                                w.Raw());
       w.Raw() += "\r\n";
     }
     w.MaybeFlush();
@@ -123,6 +127,42 @@ void WriteUuencodedFile(const TIdAttachment& a, WireWriter& w) {
   w.Line("end");
 }
 
+// A file name with any byte outside printable ASCII, or arriving as encoded words, is
+// written in ISO-2022-JP: as one encoded word in the content type's "name" (which most mail
+// programs read) and as an RFC 2231 value in the disposition's "filename" (which the standard
+// asks for), cut into numbered pieces that keep the lines short.
+struct WrittenFileName {
+  std::string name;                   // value of "name=", quoted
+  std::vector<std::string> filename;  // lines of the "filename" parameter
+};
+
+WrittenFileName FileNameParameters(const std::string& file_name) {
+  bool plain = file_name.find("=?") == std::string::npos;
+  for (char c : file_name) plain = plain && c >= 32 && c < 127;
+  if (plain) return {Quote(file_name), {"        filename=" + Quote(file_name)}};
+  const std::string jis = SjisToIso2022Jp(DecodeHeaderText(file_name));
+  WrittenFileName out;
+  out.name = Quote("=?ISO-2022-JP?B?" + jtext::Base64Encode(jis) + "?=");
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  // Readers decode each numbered piece by itself, so pieces hold whole characters.
+  std::vector<std::string> pieces;
+  for (const auto& jis_piece : SplitIso2022Jp(jis, 20)) {
+    pieces.emplace_back(pieces.empty() ? "ISO-2022-JP''" : "");
+    for (unsigned char c : jis_piece) {
+      if (std::isalnum(c) || std::strchr("!#$&+-.^_`|~", c) != nullptr) {
+        pieces.back() += static_cast<char>(c);
+      } else {
+        pieces.back() += {'%', kHex[c >> 4], kHex[c & 15]};
+      }
+    }
+  }
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    std::string key = pieces.size() == 1 ? "filename*=" : "filename*" + std::to_string(i) + "*=";
+    out.filename.push_back("        " + key + pieces[i] + (i + 1 < pieces.size() ? ";" : ""));
+  }
+  return out;
+}
+
 void WriteAttachmentPart(TIdAttachment& a, const std::string& boundary, WireWriter& w) {
   w.Line("");
   w.Line("--" + boundary);
@@ -141,12 +181,12 @@ void WriteAttachmentPart(TIdAttachment& a, const std::string& boundary, WireWrit
     type = "application/octet-stream";
     a.SetContentType(type);
   }
-  std::string name = Quote(LastPathComponent(a.FileName));
+  WrittenFileName name = FileNameParameters(LastPathComponent(a.FileName));
   w.Line("Content-Type: " + type + ";");
-  w.Line("        name=" + name);
+  w.Line("        name=" + name.name);
   w.Line("Content-Transfer-Encoding: " + transfer);
   w.Line("Content-Disposition: " + disposition + ";");
-  w.Line("        filename=" + name);
+  for (const auto& line : name.filename) w.Line(line);
   std::string id = a.ContentID();
   if (!id.empty()) w.Line("Content-Id: " + id);
   for (const auto& line : a.ExtraHeaders) w.Line(line);
@@ -168,7 +208,7 @@ void WriteTextPart(const TIdText& t, WireWriter& w) {
 }  // namespace
 
 HeaderCharsetSetting HeaderCharsetFor(const TIdMessage& msg) {
-  HeaderCharsetSetting s = HeaderCharsetForLocale();
+  HeaderCharsetSetting s;
   if (msg.OnInitializeISO) msg.OnInitializeISO(s.encoding, s.charset);
   return s;
 }
@@ -180,9 +220,18 @@ std::string FormatAddress(const TIdEMailAddressItem& item, const HeaderCharsetSe
     unsigned char u = static_cast<unsigned char>(c);
     if (u < 32 || u > 126) eight_bit = true;
   }
+  // A name that arrives as encoded words (the sender's, encoded by the composer) must stay
+  // outside quotes: no reader decodes an encoded word inside a quoted string.
+  const bool has_encoded_word =
+      item.Name.find("=?") != std::string::npos && item.Name.find("?=") != std::string::npos;
   std::string name;
-  if (eight_bit) {
-    name = EncodeHeaderText(item.Name, "()<>@,;:.[]\\\"", setting);
+  if (eight_bit || has_encoded_word) {
+    // Words the composer encoded are decoded and the whole name encoded again, so that it
+    // becomes a single word (see EncodeHeaderText).
+    std::string text = mime::FindIgnoringCase(item.Name, "=?ISO-2022-JP?") != std::string::npos
+                           ? DecodeHeaderText(item.Name)
+                           : item.Name;
+    name = EncodeHeaderText(text, "()<>@,;:.[]\\\"", setting, HeaderContext::kPhrase);
   } else {
     name = "\"";
     for (char c : item.Name) {
@@ -217,7 +266,8 @@ TIdHeaderList BuildHeader(TIdMessage& msg) {
     } else if (texts > 0) {
       msg.ContentType = "multipart/alternative; boundary=" + Quote(kMixedBoundary);
     }
-    if (!msg.CharSet.empty()) {
+    // A multipart has no charset of its own: the text part carries it (WriteMessage).
+    if (!msg.CharSet.empty() && attachments == 0 && texts == 0) {
       std::string charset = "charset=" + Quote(msg.CharSet);
       msg.ContentType = msg.ContentType.empty() ? charset : msg.ContentType + ";\r\n\t" + charset;
     }
@@ -239,7 +289,9 @@ TIdHeaderList BuildHeader(TIdMessage& msg) {
   h.SetValue("Newsgroups", groups);
   if (msg.Encoding == meMIME) {
     h.SetValue("Content-Type", msg.ContentType);
-    if (msg.Parts.Count() > 0) h.SetValue("MIME-Version", "1.0");
+    // Readers take the charset parameter only from a MIME message, so any message with a
+    // content type declares itself one.
+    if (msg.Parts.Count() > 0 || !msg.ContentType.empty()) h.SetValue("MIME-Version", "1.0");
     h.SetValue("Content-Transfer-Encoding", msg.ContentTransferEncoding);
   }
   h.SetValue("Sender", msg.Sender.GetText());
@@ -295,10 +347,15 @@ void WriteMessage(TIdMessage& msg, TIdTCPConnection& connection, bool headers_on
     w.Line("--" + boundary);
     bool first_part_open = true;  // the boundary line above still waits for its part
     if (texts < 2) {
-      w.Line("Content-Type: text/plain");
+      // The text part says its own charset: readers look for it there, not on the multipart.
+      std::string charset = setting.convert_from_sjis ? setting.charset : msg.CharSet;
+      w.Line(charset.empty() ? std::string("Content-Type: text/plain")
+                             : "Content-Type: text/plain; charset=" + Quote(charset));
       w.Line("Content-Transfer-Encoding: 7bit");
       w.Line("");
-      for (const auto& line : msg.Body) w.StuffedLine(line);
+      for (const auto& line : msg.Body) {
+        w.StuffedLine(setting.convert_from_sjis ? SjisToIso2022Jp(line) : line);
+      }
       first_part_open = false;
     }
     for (std::size_t i = 0; i < msg.Parts.Count(); ++i) {

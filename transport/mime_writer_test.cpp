@@ -95,11 +95,12 @@ TEST_F(MimeWriterTest, PlainSendHasTheSystemsHeaderLayout) {
   std::vector<std::string> lines = Lines(Write(m, &statuses));
   std::vector<std::string> expected = {
       "Message-ID: <20261201090500.abc@example.jp>",
-      "From: \"=?ISO-2022-JP?B?GyRCOzNFRBsoQg==?=\" <taro@example.jp>",
+      "From: =?ISO-2022-JP?B?GyRCOzNFRBsoQg==?= <taro@example.jp>",
       "Subject: =?ISO-2022-JP?B?GyRCJUYlOSVIGyhC?=",
       "To: hanako@example.jp",
       "Content-Type: text/plain;",
       "\tcharset=\"ISO-2022-JP\"",
+      "MIME-Version: 1.0",
       "Reply-To: reply@example.jp",
       "References: <parent@example.jp>",
       "Date: Tue, 1 Dec 2026 09:05:00 +0900",
@@ -169,8 +170,9 @@ TEST_F(MimeWriterTest, AttachmentsAreWrittenAsBase64PartsBetweenBoundaries) {
   };
   const std::string b = kMixedBoundary;
   ASSERT_LT(at("MIME-Version: 1.0"), at(""));
-  EXPECT_EQ(lines[at("Content-Type: multipart/mixed; boundary=\"" + b + "\";") + 1],
-            "\tcharset=\"ISO-2022-JP\"");
+  // The charset belongs to the text part, not to the multipart.
+  ASSERT_LT(at("Content-Type: multipart/mixed; boundary=\"" + b + "\""), at(""));
+  EXPECT_EQ(lines[at("--" + b) + 1], "Content-Type: text/plain; charset=\"ISO-2022-JP\"");
   std::size_t first = at("--" + b);
   ASSERT_LT(first, lines.size());
   EXPECT_EQ(lines[first - 2], "This is a multi-part message in MIME format");
@@ -186,7 +188,8 @@ import sys, email
 m = email.message_from_bytes(open(sys.argv[1], 'rb').read())
 for p in m.walk():
     if p.is_multipart(): continue
-    print(p.get_content_type(), p.get_filename(), p.get_payload(decode=True).hex())
+    print(p.get_content_type(), p.get_content_charset(), p.get_filename(),
+          p.get_payload(decode=True).hex())
 )");
   std::string hex;
   for (unsigned char c : bytes) {
@@ -194,12 +197,12 @@ for p in m.walk():
     std::snprintf(two, sizeof two, "%02x", c);
     hex += two;
   }
-  EXPECT_EQ(out, "text/plain None " + std::string("736565206174746163686564") +
+  EXPECT_EQ(out, "text/plain iso-2022-jp None " + std::string("736565206174746163686564") +
                      "0d0a2e2e646f740d0a\n"  // still dot-stuffed on the wire
-                     "application/octet-stream data.bin " +
+                     "application/octet-stream None data.bin " +
                      hex +
                      "\n"
-                     "application/octet-stream note.txt 6e6f74650d0a\n");
+                     "application/octet-stream None note.txt 6e6f74650d0a\n");
 }
 
 TEST_F(MimeWriterTest, MissingAttachmentFileFailsAndUuRejectsTextParts) {

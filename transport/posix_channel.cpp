@@ -150,10 +150,24 @@ ChannelResult PosixChannel::Receive(char* buffer, std::size_t size) {
 }
 
 ChannelResult PosixChannel::Send(const char* data, std::size_t size) {
+  // A blocking send waits for as long as the peer does not read; a server that stops reading
+  // in the middle of DATA would freeze the window for ever. So the send never blocks, and the
+  // wait for room is a poll bounded by the time-out.
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(send_timeout_ms_);
   for (;;) {
-    ssize_t n = send(fd_, data, size, MSG_NOSIGNAL);
+    ssize_t n = send(fd_, data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
     if (n >= 0) return {static_cast<long>(n), 0};
-    if (errno != EINTR) return {-1, SocketErrorFromErrno(errno)};
+    if (errno == EINTR) continue;
+    if (errno != EAGAIN && errno != EWOULDBLOCK) return {-1, SocketErrorFromErrno(errno)};
+    int wait = -1;
+    if (send_timeout_ms_ > 0) {
+      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+      if (left.count() <= 0) return {-1, SocketErrorFromErrno(ETIMEDOUT)};
+      wait = static_cast<int>(left.count());
+    }
+    pollfd entry{fd_, POLLOUT, 0};
+    if (poll(&entry, 1, wait) == 0) return {-1, SocketErrorFromErrno(ETIMEDOUT)};
   }
 }
 

@@ -38,11 +38,13 @@ class PosixChannel : public ByteChannel {
   bool WaitReadable(int timeout_ms) override;
   ChannelResult Receive(char* buffer, std::size_t size) override;
   ChannelResult Send(const char* data, std::size_t size) override;
+  void SetSendTimeout(int timeout_ms) override { send_timeout_ms_ = timeout_ms; }
   void ShutdownSend() override;
   void Close() override;
 
  private:
   int fd_ = -1;
+  int send_timeout_ms_ = 0;
 };
 
 }  // namespace transport

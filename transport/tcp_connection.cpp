@@ -104,8 +104,9 @@ ChannelResult TIdSocketHandle::Receive(char* buffer, std::size_t size) {
   return channel_->Receive(buffer, size);
 }
 
-ChannelResult TIdSocketHandle::Send(const char* data, std::size_t size) {
+ChannelResult TIdSocketHandle::Send(const char* data, std::size_t size, int timeout_ms) {
   if (!channel_) throw EIdClosedSocket();
+  channel_->SetSendTimeout(timeout_ms);
   return channel_->Send(data, size);
 }
 
@@ -157,8 +158,8 @@ ChannelResult TIdIOHandlerSocket::Receive(char* buffer, std::size_t size) {
   return binding_.Receive(buffer, size);
 }
 
-ChannelResult TIdIOHandlerSocket::Send(const char* data, std::size_t size) {
-  return binding_.Send(data, size);
+ChannelResult TIdIOHandlerSocket::Send(const char* data, std::size_t size, int timeout_ms) {
+  return binding_.Send(data, size, timeout_ms);
 }
 
 // ---- TIdTCPConnection ----
@@ -315,7 +316,7 @@ void TIdTCPConnection::Write(std::string_view text) {
   if (!io_handler_ || !io_handler_->Connected()) throw EIdNotConnected();
   std::size_t sent = 0;
   while (sent < text.size()) {
-    ChannelResult result = io_handler_->Send(text.data() + sent, text.size() - sent);
+    ChannelResult result = io_handler_->Send(text.data() + sent, text.size() - sent, WriteTimeout);
     if (result.failed()) {
       if (ClosesSocketOnSend(result.error)) io_handler_->Close();
       throw EIdSocketError(result.error);

@@ -64,7 +64,8 @@ class TIdSocketHandle {
   // Waits for incoming data; false when the time ran out.
   bool Readable(int timeout_ms);
   ChannelResult Receive(char* buffer, std::size_t size);
-  ChannelResult Send(const char* data, std::size_t size);
+  // Fails with socket error 10060 when no byte can be sent within `timeout_ms` (0: no limit).
+  ChannelResult Send(const char* data, std::size_t size, int timeout_ms = 0);
   // Shuts the sending direction down, then releases the channel. Safe when not allocated.
   void CloseSocket();
 
@@ -101,7 +102,7 @@ class TIdIOHandlerSocket {
   bool Readable(int timeout_ms);
   // Raise EIdClosedSocket "Disconnected." when the socket is closed.
   ChannelResult Receive(char* buffer, std::size_t size);
-  ChannelResult Send(const char* data, std::size_t size);
+  ChannelResult Send(const char* data, std::size_t size, int timeout_ms = 0);
   void Close() { binding_.CloseSocket(); }
 
  private:
@@ -120,6 +121,9 @@ class TIdTCPConnection {
 
   // Limit in milliseconds for one wait for incoming data; 0 means no limit.
   int ReadTimeout = 0;
+  // Limit in milliseconds for a write to make progress (the peer stopped reading); 0 means no
+  // limit. Past it the write raises EIdSocketError 10060.
+  int WriteTimeout = 60000;
   // Longest line ReadLine accepts, counting every byte before the LF; 0 means no limit.
   int MaxLineLength = 16384;
   TIdMaxLineAction MaxLineAction = maException;

@@ -323,6 +323,38 @@ TEST(TIdTCPClientSocket, SilentServerEndsTheReadWithReadTimeout) {
   EXPECT_EQ(server.Finish(), "");
 }
 
+// A server that stops reading (a full receive window in the middle of DATA) ends the write
+// with an error instead of blocking the window for ever.
+TEST(TIdTCPClientSocket, WriteToAPeerThatStopsReadingTimesOut) {
+  int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+  ASSERT_GE(listener, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(listener, 1), 0);
+  ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  // The connection is completed by the kernel but never accepted nor read.
+  TIdTCPClient client;
+  client.Host = "127.0.0.1";
+  client.Port = ntohs(address.sin_port);
+  client.WriteTimeout = 200;
+  client.Connect();
+  const std::string block(1 << 20, 'x');
+  int written = 0;
+  try {
+    for (; written < 256; ++written) client.Write(block);  // far beyond any socket buffer
+    ADD_FAILURE() << "256 MB went to a peer that reads nothing";
+  } catch (const EIdSocketError& e) {
+    EXPECT_EQ(e.LastError(), 10060);
+    EXPECT_STREQ(e.what(), "Socket Error # 10060\r\nConnection timed out.");
+  }
+  EXPECT_GT(written, 0);
+  client.Disconnect();
+  ::close(listener);
+}
+
 TEST(TIdTCPClientSocket, RefusedConnectRaisesTheMappedSocketError) {
   TIdTCPClient client;
   EventLog log;
