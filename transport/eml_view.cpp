@@ -4,10 +4,10 @@
 #include <string_view>
 #include <vector>
 
-#include "jtext/convert.h"
 #include "jtext/header_decode.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
+#include "transport/message_text.h"
 
 namespace transport {
 namespace {
@@ -56,13 +56,7 @@ std::string WithCrLfLineBreaks(std::string_view text) {
 }  // namespace
 
 std::string BuildEmlViewText(const TIdMessage& msg) {
-  std::string body = jtext::ConvertCode(LinesText(msg.Body), jtext::kCodeSjis);
-  for (std::size_t i = 0; i < msg.Parts.Count(); ++i) {
-    if (msg.Parts[i].Kind() != TIdPartKind::kText) continue;
-    if (!body.empty()) body += "\r\n========\r\n";
-    const auto& text = static_cast<const TIdText&>(msg.Parts[i]);
-    body += jtext::ConvertCode(LinesText(text.Body), jtext::kCodeSjis);
-  }
+  std::string body = BodyTextSjis(msg);
   static const std::string kFrom = platform::Sjis("差出人：");
   static const std::string kSubject = platform::Sjis("件名：");
   static const std::string kDate = platform::Sjis("日時：");

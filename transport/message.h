@@ -49,7 +49,9 @@ class TIdMessage {
   std::string MessageId;
   TIdMessageEncoding Encoding = meMIME;
   std::string AttachmentEncoding = "MIME";
-  bool DeleteTempFiles = false;
+  // Attachment files the reader makes go with the message (Clear, destruction) unless a caller
+  // that wants to keep them sets this false before reading.
+  bool DeleteTempFiles = true;
   bool NoEncode = false;
   bool NoDecode = false;
   TIdInitializeIsoEvent OnInitializeISO;

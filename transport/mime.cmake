@@ -4,10 +4,12 @@ set(TRANSPORT_MIME_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/email_address.cpp
   ${CMAKE_CURRENT_LIST_DIR}/message.cpp
   ${CMAKE_CURRENT_LIST_DIR}/message_parts.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/message_text.cpp
   ${CMAKE_CURRENT_LIST_DIR}/date_parse.cpp
   ${CMAKE_CURRENT_LIST_DIR}/quoted_printable.cpp
   ${CMAKE_CURRENT_LIST_DIR}/header_text.cpp
   ${CMAKE_CURRENT_LIST_DIR}/header_text_encode.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/mime_params.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mime_reader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mime_writer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/eml_view.cpp

@@ -19,6 +19,7 @@
 #include "transport/date_parse.h"
 #include "transport/header_text.h"
 #include "transport/message_exceptions.h"
+#include "transport/mime_params.h"
 #include "transport/mime_strings.h"
 #include "transport/quoted_printable.h"
 #include "transport/tcp_connection.h"
@@ -280,12 +281,14 @@ std::optional<Decoder> BodyReader::StartsPart(std::string_view line) const {
       d.boundary = top;
       return d;
     }
-    if (IsBase64(msg_.ContentTransferEncoding) || IsQuotedPrintable(msg_.ContentTransferEncoding)) {
-      Decoder d;
-      d.boundary = top;
-      d.first_line = std::string(line);
-      return d;
-    }
+  }
+  // An encoded single body: most mail that is not multipart is base64 or quoted-printable
+  // UTF-8 today, and left encoded the user would read base64.
+  if (IsBase64(msg_.ContentTransferEncoding) || IsQuotedPrintable(msg_.ContentTransferEncoding)) {
+    Decoder d;
+    if (!msg_.MIMEBoundary.empty()) d.boundary = msg_.MIMEBoundary.back();
+    d.first_line = std::string(line);
+    return d;
   }
   // "begin NNN name": a uuencoded file. A line that ends after the space still starts one; its
   // file gets a made-up name.
@@ -351,9 +354,18 @@ void BodyReader::DecideKind(Decoder& d) {
     return;
   }
   d.kind = Kind::kAttachment;
-  std::string name = ParameterAfter(disposition, "FILENAME=");
-  if (name.empty()) name = ParameterAfter(type, "NAME=");
-  name = DecodeHeaderText(name);
+  // The RFC 2231 forms ("filename*=UTF-8''...", numbered pieces) come first: a reader that
+  // knows them prefers them, and writers put the plain form beside them for older readers.
+  std::optional<std::string> extended = ExtendedParameter(disposition, "filename");
+  if (!extended) extended = ExtendedParameter(type, "name");
+  std::string name;
+  if (extended) {
+    name = std::move(*extended);
+  } else {
+    name = ParameterAfter(disposition, "FILENAME=");
+    if (name.empty()) name = ParameterAfter(type, "NAME=");
+    name = DecodeHeaderText(name);
+  }
   if (name.empty()) name = FallbackFileName(type, msg_.Parts.AttachmentCount() + 1);
   d.file_name = std::move(name);
 }
@@ -450,8 +462,14 @@ std::optional<Decoder> BodyReader::ReadPartBody(Decoder& d) {
         if (line.empty()) break;
         if (line.size() % 4 != 0) throw EIdException("Uneven size in DecodeToStream.");
         if (to_file) {
-          char* dst = file->Reserve(jtext::Base64DecodedBound(line.size()) + 1);
-          file->Commit(static_cast<std::size_t>(jtext::Base64DecodeLineTo(line, dst)));
+          // Without a limit on line length one line can outgrow the file buffer: decode it in
+          // pieces of whole groups that fit.
+          constexpr std::size_t kPiece = 1 << 16;
+          for (std::size_t at = 0; at < line.size(); at += kPiece) {
+            std::string_view piece = line.substr(at, kPiece);
+            char* dst = file->Reserve(jtext::Base64DecodedBound(piece.size()) + 1);
+            file->Commit(static_cast<std::size_t>(jtext::Base64DecodeLineTo(piece, dst)));
+          }
         } else {
           jtext::Base64DecodeLine(line, text);
         }
@@ -462,6 +480,9 @@ std::optional<Decoder> BodyReader::ReadPartBody(Decoder& d) {
 
   if (to_file) {
     AddAttachment(d, file->Release());
+  } else if (d.encoded_single && d.boundary.empty()) {
+    // The message's own body, decoded: it stays the body, as an unencoded one would.
+    SplitLinesInto(text, msg_.Body);
   } else {
     TIdText& part = msg_.Parts.AddText();
     for (const auto& h : d.headers) part.Headers.Add(h.line);

@@ -11,10 +11,13 @@
 #include <memory>
 #include <sstream>
 
+#include "jtext/base64.h"
 #include "platform/clock.h"
+#include "platform/codepage.h"
 #include "platform/tempfiles.h"
 #include "transport/byte_channel.h"
 #include "transport/message_exceptions.h"
+#include "transport/message_text.h"
 #include "transport/tcp_connection.h"
 
 namespace transport {
@@ -163,16 +166,157 @@ TEST_P(MimeReaderTest, NestedMultipartYieldsContainerTextAndInnerParts) {
   EXPECT_TRUE(msg_.Body.empty());
 }
 
-TEST_P(MimeReaderTest, SingleEncodedBodyStaysEncodedWithoutParts) {
+// Most single-part mail today is base64 or quoted-printable UTF-8: it is transfer-decoded
+// into the body, and the body text comes out in Shift_JIS by the declared charset.
+TEST_P(MimeReaderTest, SingleEncodedBodiesAreDecodedAndConvertedByTheirCharset) {
   Read(
       Crlf("Content-Type: text/plain; charset=utf-8\n"
            "Content-Transfer-Encoding: base64\n"
            "\n"
-           "44OG44K544OI\n"
-           "..\n"));
+           "44OG44K544OIDQrooYwy\n"
+           "\n"));
   EXPECT_EQ(msg_.Parts.Count(), 0u);
-  EXPECT_EQ(msg_.Body, (std::vector<std::string>{"44OG44K544OI", "."}));
-  EXPECT_EQ(msg_.CharSet, "UTF-8");
+  EXPECT_EQ(msg_.Body, (std::vector<std::string>{"テスト", "行2"}));
+  EXPECT_EQ(BodyTextSjis(msg_), platform::Sjis("テスト\r\n行2\r\n"));
+
+  msg_.Clear();
+  Read(
+      Crlf("Content-Type: text/plain; charset=\"UTF-8\"\n"
+           "Content-Transfer-Encoding: quoted-printable\n"
+           "\n"
+           "=E3=83=86=E3=82=B9=E3=83=88 soft=\n"
+           "break\n"
+           "=E8=A1=8C2\n"));
+  EXPECT_EQ(msg_.Body, (std::vector<std::string>{"テスト softbreak", "行2"}));
+  EXPECT_EQ(BodyTextSjis(msg_), platform::Sjis("テスト softbreak\r\n行2\r\n"));
+
+  // A single body that is a file becomes an attachment.
+  msg_.Clear();
+  Read(
+      Crlf("Content-Type: application/pdf; name=\"a.pdf\"\n"
+           "Content-Transfer-Encoding: base64\n"
+           "\n"
+           "JVBERg==\n"));
+  ASSERT_EQ(msg_.Parts.Count(), 1u);
+  EXPECT_EQ(AttachmentAt(msg_, 0).FileName, "a.pdf");
+  EXPECT_EQ(FileBytes(AttachmentAt(msg_, 0).StoredPath), "%PDF");
+  EXPECT_TRUE(msg_.Body.empty());
+}
+
+// The body text converts a plain UTF-8 body and each text part by its own charset; malformed
+// UTF-8 keeps its bytes instead of vanishing.
+TEST_P(MimeReaderTest, BodyTextConvertsEachPartByItsOwnCharset) {
+  Read(
+      Crlf("Content-Type: text/plain; charset=UTF-8\n"
+           "\n"
+           "日本語\n"));
+  EXPECT_EQ(BodyTextSjis(msg_), platform::Sjis("日本語\r\n"));
+  msg_.Clear();
+  Read(
+      Crlf("Content-Type: multipart/alternative; boundary=b\n"
+           "\n"
+           "--b\n"
+           "Content-Type: text/plain; charset=iso-2022-jp\n"
+           "\n"
+           "\x1b$B%F%9%H\x1b(B\n"
+           "--b\n"
+           "Content-Type: text/html; charset=utf-8\n"
+           "Content-Transfer-Encoding: base64\n"
+           "\n"
+           "44OG44K544OI\n"
+           "--b\n"
+           "Content-Type: text/plain; charset=utf-8\n"
+           "\n"
+           "bad \xE3\x83 utf-8\n"
+           "--b--\n"));
+  EXPECT_EQ(BodyTextSjis(msg_), platform::Sjis("テスト\r\n\r\n========\r\nテスト\r\n"
+                                               "\r\n========\r\n") +
+                                    "bad \xE3\x83 utf-8\r\n");
+}
+
+// From, To, Cc and Reply-To keep what can be read; a malformed address never makes the
+// message unreadable.
+TEST_P(MimeReaderTest, MalformedAddressesKeepWhatCanBeRead) {
+  Read(
+      Crlf("From: <a@example.com> b@example.com\n"
+           "To: \"T\" <t@example.com> x@y, ok@example.com\n"
+           "Cc: <c@example.com> d@example.com\n"
+           "Reply-To: <r@example.com> s@example.com\n"
+           "Subject: still here\n"
+           "\n"
+           "body\n"));
+  EXPECT_EQ(msg_.From.Address, "a@example.com");
+  EXPECT_EQ(msg_.From.Name, "b@example.com");
+  ASSERT_EQ(msg_.Recipients.Count(), 2u);
+  EXPECT_EQ(msg_.Recipients[0].Address, "t@example.com");
+  EXPECT_EQ(msg_.Recipients[1].Address, "ok@example.com");
+  ASSERT_EQ(msg_.CCList.Count(), 1u);
+  EXPECT_EQ(msg_.CCList[0].Address, "c@example.com");
+  ASSERT_EQ(msg_.ReplyTo.Count(), 1u);
+  EXPECT_EQ(msg_.ReplyTo[0].Address, "r@example.com");
+  EXPECT_EQ(msg_.Subject, "still here");
+  EXPECT_EQ(msg_.Body, (std::vector<std::string>{"body"}));
+  // The item parser itself still refuses such text when not asked to be lenient.
+  TIdEMailAddressItem item;
+  EXPECT_THROW(item.SetText("<a@example.com> b@example.com"), EIdEmailParseError);
+}
+
+// RFC 2231 names: one encoded value, numbered pieces (encoded or not), other charsets, and
+// the name of the content type when the disposition has none.
+TEST_P(MimeReaderTest, Rfc2231FileNamesAreRead) {
+  Read(
+      Crlf("Content-Type: multipart/mixed; boundary=b\n"
+           "\n"
+           "--b\n"
+           "Content-Type: application/pdf\n"
+           "Content-Disposition: attachment; filename*=UTF-8''%E8%AB%8B%E6%B1%82.pdf\n"
+           "\n"
+           "x\n"
+           "--b\n"
+           "Content-Type: application/pdf\n"
+           "Content-Disposition: attachment;\n"
+           " filename*0*=UTF-8''%E8%AB;\n"
+           " filename*1*=%8B%E6%B1%82;\n"
+           " filename*2=\"-2.pdf\"\n"
+           "\n"
+           "x\n"
+           "--b\n"
+           "Content-Type: text/plain; name*=ISO-2022-JP''%1B%24B%25F%259%25H%1B%28B.txt\n"
+           "Content-Disposition: attachment; filename=\"=?ISO-2022-JP?B?GyRCJUYbKEI=?=\";\n"
+           " filename*=ISO-2022-JP''%1B%24B%25F%259%25H%1B%28B.txt\n"
+           "\n"
+           "x\n"
+           "--b\n"
+           "Content-Type: text/plain; name*=ISO-2022-JP''%1B%24B%25F%259%25H%1B%28B.txt\n"
+           "Content-Disposition: attachment\n"
+           "\n"
+           "x\n"
+           "--b--\n"));
+  ASSERT_EQ(msg_.Parts.Count(), 4u);
+  EXPECT_EQ(AttachmentAt(msg_, 0).FileName, platform::Sjis("請求.pdf"));
+  EXPECT_EQ(AttachmentAt(msg_, 1).FileName, platform::Sjis("請求-2.pdf"));
+  EXPECT_EQ(AttachmentAt(msg_, 2).FileName, platform::Sjis("テスト.txt"));
+  EXPECT_EQ(AttachmentAt(msg_, 3).FileName, platform::Sjis("テスト.txt"));
+}
+
+// Hostile headers cost linear time: a subject folded over a great many lines and a value full
+// of encoded-word starts that never end (each used to cost a scan to the end of the value).
+TEST_P(MimeReaderTest, HostileHeadersAreReadInLinearTime) {
+  std::string wire = "Subject: start\r\n";
+  for (int i = 0; i < 100000; ++i) wire += " folded\r\n";
+  auto folded = [](const std::string& name, const std::string& piece) {
+    std::string header = name + ":";
+    for (int line = 0; line < 100; ++line) {
+      header += " ";
+      for (int i = 0; i < 1000; ++i) header += piece;
+      header += "\r\n";
+    }
+    return header;
+  };
+  wire += folded("To", "=?ISO") + folded("Cc", "=?WINDOWS-1252?Q") + "\r\nbody\r\n";
+  Read(wire);
+  EXPECT_EQ(msg_.Subject.size(), 5u + 100000u * 7u);
+  EXPECT_EQ(msg_.Body, (std::vector<std::string>{"body"}));
 }
 
 TEST_P(MimeReaderTest, InlinePartWithNameIsAnAttachmentAndNamelessOneGetsFallback) {
@@ -329,13 +473,14 @@ TEST_F(LoadFromFileTest, LastLineWithoutLineBreakStillEndsAndMissingFileRaises) 
   }
 }
 
-TEST_F(LoadFromFileTest, AttachmentFilesGoWithTheMessageOnlyWhenAskedTo) {
+TEST_F(LoadFromFileTest, AttachmentFilesGoWithTheMessageUnlessAskedToStay) {
   const std::string eml = Crlf(
       "Content-Type: multipart/mixed; boundary=b\n\n--b\n"
       "Content-Disposition: attachment; filename=a.txt\n\nabc\n--b--\n");
   std::string kept;
   {
     TIdMessage m;
+    m.DeleteTempFiles = false;  // the caller keeps the files
     m.LoadFromFile(Write(eml));
     kept = static_cast<const TIdAttachment&>(m.Parts[0]).StoredPath;
     m.Clear();
@@ -343,8 +488,18 @@ TEST_F(LoadFromFileTest, AttachmentFilesGoWithTheMessageOnlyWhenAskedTo) {
   }
   EXPECT_TRUE(fs::exists(kept));
   fs::remove(kept);
+  std::string cleared, destroyed;
+  {
+    TIdMessage m;  // by default the files go
+    m.LoadFromFile(Write(eml));
+    cleared = static_cast<const TIdAttachment&>(m.Parts[0]).StoredPath;
+    m.Clear();
+    m.LoadFromFile(Write(eml));
+    destroyed = static_cast<const TIdAttachment&>(m.Parts[0]).StoredPath;
+  }
+  EXPECT_FALSE(fs::exists(cleared));
+  EXPECT_FALSE(fs::exists(destroyed));
   TIdMessage m;
-  m.DeleteTempFiles = true;
   m.LoadFromFile(Write(eml));
   std::string first = static_cast<const TIdAttachment&>(m.Parts[0]).StoredPath;
   m.LoadFromFile(Write(eml));  // loading clears the message first
@@ -425,6 +580,26 @@ TEST_F(LoadFromFileTest, PartsAfterADoublyNestedMultipartAreFound) {
   EXPECT_EQ(names, (std::vector<std::string>{"i.png", "doc.pdf"}));
   EXPECT_TRUE(m.Body.empty());
   EXPECT_TRUE(m.MIMEBoundary.empty());
+}
+
+// With the line-length limit off, one base64 line of an attachment can be far larger than the
+// reader's file buffer; it is decoded in pieces (it once ran over the buffer).
+TEST_F(LoadFromFileTest, UnlimitedLineLengthBase64LineFillsTheFileExactly) {
+  std::string bytes(700000, '\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 131 + i / 7);
+  const std::string wire = Crlf(
+                               "Content-Type: multipart/mixed; boundary=b\n\n--b\n"
+                               "Content-Disposition: attachment; filename=big.bin\n"
+                               "Content-Transfer-Encoding: base64\n\n") +
+                           jtext::Base64Encode(bytes) + Crlf("\n--b--\n");
+  platform::SetTempDirectoryForTesting(dir_);
+  TIdMessage m;
+  MemoryLineSource source(wire, /*as_stored_file=*/true, /*max_line_length=*/0);
+  ASSERT_NE(ReadHeader(m, source), ".");
+  ReadBody(m, source);
+  platform::SetTempDirectoryForTesting({});
+  ASSERT_EQ(m.Parts.Count(), 1u);
+  EXPECT_TRUE(FileBytes(static_cast<const TIdAttachment&>(m.Parts[0]).StoredPath) == bytes);
 }
 
 TEST(MemoryLineSourceTest, LineLengthLimitCountsTheCarriageReturn) {
