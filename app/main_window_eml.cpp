@@ -4,7 +4,7 @@
 
 #include "app/main_window.h"
 #include "app/qt_text.h"
-#include "transport/eml_view.h"
+#include "mailview/eml_view.h"
 
 namespace app {
 
@@ -14,7 +14,7 @@ void TForm1::N9Click() {
   if (chosen.empty()) return;
   std::string text;
   try {
-    text = transport::LoadEmlViewText(chosen.front());
+    text = mailview::LoadEmlViewText(chosen.front());
   } catch (const std::exception&) {
     ui_.ShowInformation(platform::Sjis("EMLファイルの読み込みに失敗しました。"));
     return;

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "mailview/eml_view.h"
 #include "transport/byte_channel.h"
-#include "transport/eml_view.h"
 #include "transport/exceptions.h"
 #include "transport/message.h"
 #include "transport/tcp_connection.h"
@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     msg.DeleteTempFiles = true;  // attachment files go with the message
     try {
       transport::LoadFromBytes(msg, bytes);
-      (void)transport::BuildEmlViewText(msg);
+      (void)mailview::BuildEmlViewText(msg);
     } catch (const transport::EIdException&) {
       // Documented failures of malformed input ("Uneven size ...", line too long, ...).
     }

@@ -2,9 +2,9 @@
 #include <exception>
 #include <iostream>
 
+#include "mailview/eml_view.h"
 #include "platform/codepage.h"
 #include "tools/cli_command.h"
-#include "transport/eml_view.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ int Run(const std::vector<std::string>& args) {
   }
   std::string text;
   try {
-    text = transport::LoadEmlViewText(args[0]);
+    text = mailview::LoadEmlViewText(args[0]);
   } catch (const std::exception&) {
     static const std::string kFailed = platform::Sjis("EMLファイルの読み込みに失敗しました。");
     std::cerr << kFailed << "\n";

@@ -6,9 +6,7 @@
 #include "transport/mime_strings.h"
 
 namespace transport {
-namespace {
-
-std::string LinesText(const std::vector<std::string>& lines) {
+std::string JoinLinesCrLf(const std::vector<std::string>& lines) {
   std::string out;
   for (const auto& line : lines) {
     out += line;
@@ -16,8 +14,6 @@ std::string LinesText(const std::vector<std::string>& lines) {
   }
   return out;
 }
-
-}  // namespace
 
 std::string TextToSjis(std::string_view text, std::string_view charset_or_type) {
   if (mime::FindIgnoringCase(charset_or_type, "UTF-8") != std::string_view::npos) {
@@ -28,12 +24,12 @@ std::string TextToSjis(std::string_view text, std::string_view charset_or_type) 
 }
 
 std::string BodyTextSjis(const TIdMessage& msg) {
-  std::string body = TextToSjis(LinesText(msg.Body), msg.CharSet);
+  std::string body = TextToSjis(JoinLinesCrLf(msg.Body), msg.CharSet);
   for (std::size_t i = 0; i < msg.Parts.Count(); ++i) {
     if (msg.Parts[i].Kind() != TIdPartKind::kText) continue;
     if (!body.empty()) body += "\r\n========\r\n";
     const auto& text = static_cast<const TIdText&>(msg.Parts[i]);
-    body += TextToSjis(LinesText(text.Body), text.ContentType());
+    body += TextToSjis(JoinLinesCrLf(text.Body), text.ContentType());
   }
   return body;
 }

@@ -4,10 +4,14 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "transport/message.h"
 
 namespace transport {
+
+// The lines as one text, each followed by CR LF.
+std::string JoinLinesCrLf(const std::vector<std::string>& lines);
 
 // `text` converted to Shift_JIS by a declared charset or content type: UTF-8 through
 // Utf8ToSjis (malformed UTF-8 keeps its bytes rather than vanishing), anything else by code

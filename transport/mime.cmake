@@ -1,4 +1,4 @@
-# Sources of the message model, the MIME writer and reader, and the message-file view.
+# Sources of the message model and the MIME writer and reader.
 set(TRANSPORT_MIME_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/header_list.cpp
   ${CMAKE_CURRENT_LIST_DIR}/email_address.cpp
@@ -12,7 +12,6 @@ set(TRANSPORT_MIME_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/mime_params.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mime_reader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mime_writer.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/eml_view.cpp
 )
 set(TRANSPORT_MIME_TESTS
   ${CMAKE_CURRENT_LIST_DIR}/mime_reader_test.cpp
@@ -22,14 +21,4 @@ set(TRANSPORT_MIME_TESTS
   ${CMAKE_CURRENT_LIST_DIR}/email_address_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/date_parse_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/header_text_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/eml_view_test.cpp
 )
-
-# yubinko-cli show-eml seen from the outside (the command itself lives in tools/).
-if(NOT YUBINKO_FUZZ)
-  add_test(NAME cli_show_eml
-    COMMAND ${CMAKE_CURRENT_LIST_DIR}/testdata/show_eml_check.sh $<TARGET_FILE:yubinko-cli>
-            ${CMAKE_CURRENT_LIST_DIR}/testdata)
-  set_tests_properties(cli_show_eml PROPERTIES ENVIRONMENT "${YUBINKO_TEST_ENV}"
-    PASS_REGULAR_EXPRESSION "^ok")
-endif()

@@ -6,13 +6,13 @@
 
 #include "transport/message.h"
 
-namespace transport {
+namespace mailview {
 
 // The header block and body of a message already read, lines joined with CR LF.
-std::string BuildEmlViewText(const TIdMessage& msg);
+std::string BuildEmlViewText(const transport::TIdMessage& msg);
 
 // Reads the message file at `path` and builds its text. Any failure raises (EIdException and
 // its family, or a conversion failure); the caller shows its own message.
 std::string LoadEmlViewText(const std::string& path);
 
-}  // namespace transport
+}  // namespace mailview

@@ -1,5 +1,5 @@
 // Building the shown text of an opened message file.
-#include "transport/eml_view.h"
+#include "mailview/eml_view.h"
 
 #include <string_view>
 #include <vector>
@@ -9,18 +9,10 @@
 #include "platform/codepage.h"
 #include "transport/message_text.h"
 
-namespace transport {
-namespace {
+namespace mailview {
 
-// The lines as one text, each followed by CR LF.
-std::string LinesText(const std::vector<std::string>& lines) {
-  std::string out;
-  for (const auto& line : lines) {
-    out += line;
-    out += "\r\n";
-  }
-  return out;
-}
+using transport::TIdMessage;
+namespace {
 
 std::string RemoveAll(std::string text, std::string_view what) {
   for (std::size_t p; (p = text.find(what)) != std::string::npos;) text.erase(p, what.size());
@@ -56,7 +48,7 @@ std::string WithCrLfLineBreaks(std::string_view text) {
 }  // namespace
 
 std::string BuildEmlViewText(const TIdMessage& msg) {
-  std::string body = BodyTextSjis(msg);
+  std::string body = transport::BodyTextSjis(msg);
   static const std::string kFrom = platform::Sjis("差出人：");
   static const std::string kSubject = platform::Sjis("件名：");
   static const std::string kDate = platform::Sjis("日時：");
@@ -71,8 +63,8 @@ std::string BuildEmlViewText(const TIdMessage& msg) {
   // The viewer holds lines: every header item is one, the body's lines follow, and a header
   // value may hold line breaks of its own (a CR-only file is one long header line). The text
   // is those lines separated by CR LF, so a final line break adds no line.
-  std::string text = WithCrLfLineBreaks(LinesText(header) + body);
-  text.resize(text.size() - 2);  // LinesText always ends the block with CR LF
+  std::string text = WithCrLfLineBreaks(transport::JoinLinesCrLf(header) + body);
+  text.resize(text.size() - 2);  // JoinLinesCrLf always ends the block with CR LF
   return text;
 }
 
@@ -83,4 +75,4 @@ std::string LoadEmlViewText(const std::string& path) {
   return BuildEmlViewText(msg);
 }
 
-}  // namespace transport
+}  // namespace mailview

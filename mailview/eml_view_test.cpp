@@ -1,5 +1,5 @@
 // The shown text of an opened message file.
-#include "transport/eml_view.h"
+#include "mailview/eml_view.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -12,7 +12,9 @@
 #include "platform/tempfiles.h"
 #include "transport/exceptions.h"
 
-namespace transport {
+namespace mailview {
+
+using transport::EIdException;
 namespace {
 
 namespace fs = std::filesystem;
@@ -89,6 +91,17 @@ TEST_F(EmlViewTest, PlainMessageWithReplyToAndNoDateAndUnreadableFile) {
                EIdException);
 }
 
+// A single base64 UTF-8 body, as much mail comes today, is shown as text, not as base64.
+TEST_F(EmlViewTest, SingleBase64Utf8BodyIsShownAsShiftJisText) {
+  std::string text = Show(
+      "Subject: x\r\n"
+      "Content-Type: text/plain; charset=\"utf-8\"\r\n"
+      "Content-Transfer-Encoding: base64\r\n"
+      "\r\n"
+      "44OG44K544OIDQrooYwy\r\n");
+  EXPECT_TRUE(text.ends_with(platform::Sjis("-------------------\r\nテスト\r\n行2"))) << text;
+}
+
 // The shown text is the viewer's lines separated by CR LF: the header items, then the body's
 // lines; the line break that ends the last line adds no line.
 TEST_F(EmlViewTest, LinesAreSeparatedByCrLfWithNoBreakAfterTheLast) {
@@ -133,13 +146,12 @@ TEST_F(EmlViewTest, LineBreaksInsideHeaderValuesBecomeCrLf) {
 // A raw (not encoded) subject in old JIS starts with ESC $ @: the escape is removed as a
 // whole; a raw ISO-2022-JP value, and a quoted raw display name, keep their leading ESC $ B.
 TEST_F(EmlViewTest, RawJisSubjectLosesItsOldJisEscapeAndKeepsItsNewOne) {
-  EXPECT_EQ(
-      Show("Subject: \x1b$@%F\x1b(B\r\nCc: \x1b$B%F\x1b(B <c@d>\r\n"
-           "From: \"\x1b$B%F\x1b(B\" <f@d>\r\n\r\n"),
-      platform::Sjis("ReplyTo=\r\nCCList=\x1b$B%F\x1b(B <c@d>\r\nBccList=\r\n"
-                     "差出人：\"\x1b$B%F\x1b(B\" <f@d>\r\n"
-                     "件名：%F\x1b(B\r\n日時：1899/12/30_09:00:00\r\n-------------------"));
+  EXPECT_EQ(Show("Subject: \x1b$@%F\x1b(B\r\nCc: \x1b$B%F\x1b(B <c@d>\r\n"
+                 "From: \"\x1b$B%F\x1b(B\" <f@d>\r\n\r\n"),
+            platform::Sjis("ReplyTo=\r\nCCList=\x1b$B%F\x1b(B <c@d>\r\nBccList=\r\n"
+                           "差出人：\"\x1b$B%F\x1b(B\" <f@d>\r\n"
+                           "件名：%F\x1b(B\r\n日時：1899/12/30_09:00:00\r\n-------------------"));
 }
 
 }  // namespace
-}  // namespace transport
+}  // namespace mailview
