@@ -61,9 +61,13 @@ TEST(Base64DecodeTest, OptionsAndBodyLinesKeepTheBytesTheirCallersNeed) {
 
 TEST(Base64EncodeTest, WritesTheStandardAlphabetWithPadding) {
   const Row rows[] = {
-      {"three bytes", "abc", "YWJj"},        {"one byte", "\x1B", "Gw=="},
-      {"two bytes", "ab", "YWI="},           {"empty", "", ""},
-      {"high bits", "\xFF\xFE\xFD", "//79"}, {"zero bytes", "\0\0\0\0"s, "AAAAAA=="},
+      {"three bytes", "abc", "YWJj"},
+      {"one byte", "\x1B", "Gw=="},
+      {"two bytes", "ab", "YWI="},
+      {"empty", "", ""},
+      {"high bits", "\xFF\xFE\xFD", "//79"},
+      {"a password", "\xff\xfe\x80pass", "//6AcGFzcw=="},
+      {"zero bytes", "\0\0\0\0"s, "AAAAAA=="},
   };
   testing::ExpectRows(rows, Base64Encode);
 }

@@ -1,5 +1,7 @@
 #include "jtext/jis_to_sjis.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 #include "jtext/pair_math.h"
@@ -99,7 +101,7 @@ std::string EucToSjis(std::string_view euc) {
   return w.Take();
 }
 
-std::string StrictJisToSjis(std::string_view jis) {
+std::string StrictJisToSjis(std::string_view jis, WordJisOptions options) {
   const unsigned char* s = Bytes(jis);
   const unsigned char* const end = s + jis.size();
   Writer w(jis.size());
@@ -118,9 +120,13 @@ std::string StrictJisToSjis(std::string_view jis) {
         continue;
       }
     }
+    if (*s == kEsc && options.drop_unknown_escapes) {
+      s += std::min<std::ptrdiff_t>(3, end - s);
+      continue;
+    }
     if (kanji) {
       if (end - s < 2) break;  // a single byte left at the end is dropped
-      if (s[0] >= 0x21 && s[0] <= 0x7E) {
+      if (options.pairs == PairCheck::kGeneral || (s[0] >= 0x21 && s[0] <= 0x7E)) {
         detail::JisPair(s[0], s[1], o);
         o += 2;
       }

@@ -22,7 +22,16 @@ std::string JisToSjis(std::string_view jis);
 // EUC-JP: SS2 half-width katakana keep their single byte; other pairs lose their top bits.
 std::string EucToSjis(std::string_view euc);
 
-// Header conversion: only ESC $ B, ESC ( B and ESC ( J are escapes, pairs are strict.
-std::string StrictJisToSjis(std::string_view jis);
+// How a decoded encoded word is read. The header decoders of received mail keep any other
+// escape sequence as text and drop pairs outside the JIS rows; the message reader's own word
+// decoding drops other escape sequences and converts every pair.
+struct WordJisOptions {
+  bool drop_unknown_escapes = false;
+  PairCheck pairs = PairCheck::kStrict;
+};
+
+// Header conversion: only ESC $ B, ESC ( B and ESC ( J switch modes; a single byte left in
+// kanji mode at the end is dropped.
+std::string StrictJisToSjis(std::string_view jis, WordJisOptions options = {});
 
 }  // namespace jtext

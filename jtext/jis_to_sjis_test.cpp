@@ -89,7 +89,21 @@ TEST(StrictJisToSjisTest, KnowsOnlyTheThreeEscapes) {
       {"Shift_JIS outside kanji mode passes", platform::Sjis("テスト"), platform::Sjis("テスト")},
       {"empty", "", ""},
   };
-  testing::ExpectRows(rows, StrictJisToSjis);
+  testing::ExpectRows(rows, [](std::string_view s) { return StrictJisToSjis(s); });
+}
+
+// The message reader's flavour: other escape sequences vanish without changing the mode and
+// every pair is converted.
+TEST(StrictJisToSjisTest, ReaderOptionsDropOtherEscapesAndConvertEveryPair) {
+  const Row rows[] = {
+      {"ESC $ @ is dropped", "\x1B$@abc", "abc"},
+      {"unknown escape inside kanji mode is dropped", "\x1B$B\x1B(I\x24\x22", "\x82\xA0"},
+      {"pair with a control first byte is converted", "\x1B$B\r\n\x1B(B", "\x77\x29"},
+      {"escape cut off by the end is dropped", "ab\x1B(", "ab"},
+  };
+  testing::ExpectRows(rows, [](std::string_view s) {
+    return StrictJisToSjis(s, {.drop_unknown_escapes = true, .pairs = PairCheck::kGeneral});
+  });
 }
 
 }  // namespace

@@ -9,33 +9,6 @@
 namespace transport {
 namespace {
 
-std::string JisWordToSjis(std::string_view bytes) {
-  std::string out;
-  bool double_byte = false;
-  for (std::size_t i = 0; i < bytes.size();) {
-    if (bytes[i] == '\x1b') {
-      if (bytes.substr(i, 3) == "\x1b$B") {
-        double_byte = true;
-      } else if (bytes.substr(i, 3) == "\x1b(B" || bytes.substr(i, 3) == "\x1b(J") {
-        // ESC ( J (JIS Roman) is single-byte too, and is what many Japanese mailers, our
-        // own writer among them, put after a kanji run; staying in double-byte mode would
-        // pair the ASCII and padding bytes that follow into garbage characters.
-        double_byte = false;
-      }
-      i += 3;
-    } else if (double_byte) {
-      if (i + 1 < bytes.size()) {
-        out += jtext::JisPairToSjis(static_cast<unsigned char>(bytes[i]),
-                                    static_cast<unsigned char>(bytes[i + 1]));
-      }
-      i += 2;
-    } else {
-      out += bytes[i++];
-    }
-  }
-  return out;
-}
-
 std::string DecodeQ(std::string_view payload) {
   std::string out;
   for (std::size_t i = 0; i < payload.size(); ++i) {
@@ -108,7 +81,9 @@ std::string DecodeHeaderText(std::string_view text) {
         letter == 'Q'
             ? DecodeQ(data)
             : jtext::Base64Decode(data, {.keep_zero_bytes = true, .decode_short_group = true});
-    if (mime::EqualsIgnoringCase(charset, "ISO-2022-JP")) decoded = JisWordToSjis(decoded);
+    if (mime::EqualsIgnoringCase(charset, "ISO-2022-JP"))
+      decoded = jtext::StrictJisToSjis(
+          decoded, {.drop_unknown_escapes = true, .pairs = jtext::PairCheck::kGeneral});
     out += decoded;
     pos = end + 2;
   }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "jtext/base64.h"
 #include "transport/message.h"
 #include "transport/mime_writer.h"
 #include "transport/posix_channel.h"
@@ -44,32 +45,6 @@ void SendRecipients(TIdSMTP& smtp, const TIdEMailAddressList& list) {
 }
 
 }  // namespace
-
-std::string Base64Line(const std::string& text) {
-  static const char kAlphabet[] =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string out;
-  out.reserve((text.size() + 2) / 3 * 4);
-  std::size_t i = 0;
-  for (; i + 3 <= text.size(); i += 3) {
-    unsigned v = (static_cast<unsigned char>(text[i]) << 16) |
-                 (static_cast<unsigned char>(text[i + 1]) << 8) |
-                 static_cast<unsigned char>(text[i + 2]);
-    out += kAlphabet[(v >> 18) & 63];
-    out += kAlphabet[(v >> 12) & 63];
-    out += kAlphabet[(v >> 6) & 63];
-    out += kAlphabet[v & 63];
-  }
-  if (i < text.size()) {
-    unsigned v = static_cast<unsigned char>(text[i]) << 16;
-    if (i + 1 < text.size()) v |= static_cast<unsigned char>(text[i + 1]) << 8;
-    out += kAlphabet[(v >> 18) & 63];
-    out += kAlphabet[(v >> 12) & 63];
-    out += i + 1 < text.size() ? kAlphabet[(v >> 6) & 63] : '=';
-    out += '=';
-  }
-  return out;
-}
 
 TIdSMTP::TIdSMTP() {
   Port = 25;
@@ -135,8 +110,8 @@ void TIdSMTP::Disconnect() {
 
 void TIdSMTP::Authenticate() {
   SendCommand("AUTH LOGIN", {334});
-  SendCommand(Base64Line(Username), {334});
-  SendCommand(Base64Line(Password), {235});
+  SendCommand(jtext::Base64Encode(Username), {334});
+  SendCommand(jtext::Base64Encode(Password), {235});
   authenticated_ = true;
 }
 
@@ -147,7 +122,7 @@ void TIdSMTP::AuthenticatePlain() {
   response += Username;
   response += '\0';
   response += Password;
-  SendCommand("AUTH PLAIN " + Base64Line(response), {235});
+  SendCommand("AUTH PLAIN " + jtext::Base64Encode(response), {235});
   authenticated_ = true;
 }
 

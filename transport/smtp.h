@@ -67,7 +67,4 @@ class TIdSMTP : public TIdTlsTCPClient {
   bool starttls_offered_ = false;
 };
 
-// Standard base64 of the whole text on one line (for AUTH LOGIN).
-std::string Base64Line(const std::string& text);
-
 }  // namespace transport

@@ -365,13 +365,5 @@ TEST(TIdSMTPSend, MailAgentBecomesTheXMailerHeader) {
   EXPECT_NE(server.DataBlocks()[0].find("\r\nX-Mailer: Yubinko test\r\n"), std::string::npos);
 }
 
-TEST(Base64Line, EncodesEveryRemainderLength) {
-  EXPECT_EQ(Base64Line(""), "");
-  EXPECT_EQ(Base64Line("a"), "YQ==");
-  EXPECT_EQ(Base64Line("ab"), "YWI=");
-  EXPECT_EQ(Base64Line("abc"), "YWJj");
-  EXPECT_EQ(Base64Line("\xff\xfe\x80pass"), "//6AcGFzcw==");
-}
-
 }  // namespace
 }  // namespace transport
