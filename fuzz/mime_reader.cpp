@@ -1,6 +1,7 @@
 // Fuzzes the MIME reader: a stored file read from memory, then the message-file view of it;
 // and the same bytes as a POP3 transfer, read once from memory and once through a connection
-// that receives a few bytes at a time, which must agree exactly.
+// that receives a few bytes at a time, which must agree exactly (with or without a limit on
+// line length, as the first byte says).
 #include "transport/mime_reader.h"
 
 #include <cstdint>
@@ -55,6 +56,9 @@ std::vector<std::string> ReadWith(Source&& read) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   const std::size_t chunk = 1 + data[0] % 8;
+  // The top bit turns the line-length limit off, as a connection allows: long lines then
+  // reach the decoders whole.
+  const std::size_t limit = (data[0] & 0x80) != 0 ? 0 : 16384;
   const std::string bytes(reinterpret_cast<const char*>(data + 1), size - 1);
 
   {
@@ -70,11 +74,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   const std::string wire = bytes + "\r\n.\r\n";
   auto from_memory = ReadWith([&](transport::TIdMessage& m) {
-    transport::MemoryLineSource source(wire, false);
+    transport::MemoryLineSource source(wire, false, limit);
     if (transport::ReadHeader(m, source) != ".") transport::ReadBody(m, source);
   });
   auto from_connection = ReadWith([&](transport::TIdMessage& m) {
     transport::TIdTCPConnection conn;
+    conn.MaxLineLength = static_cast<int>(limit);
     conn.OpenOnChannel(std::make_unique<transport::MemoryChannel>(wire, chunk));
     if (transport::ReadHeader(m, conn) != ".") transport::ReadBody(m, conn);
   });
