@@ -1,0 +1,33 @@
+// Writing one received message into a folder of the store: its attachments into the message's
+// attachment directory, then its message file; and the index record that lists it.
+#pragma once
+
+#include <string>
+
+#include "platform/filesystem.h"
+#include "receive/message_values.h"
+#include "receive/spool.h"
+#include "transport/message.h"
+
+namespace receive {
+
+// The message body in Shift_JIS: a message without parts gives its single body, transfer
+// decoded and converted; otherwise its text parts in order, separated by a "========" line.
+std::string BodyText(const transport::TIdMessage& msg);
+
+// Saves the attachments of `msg` and writes the message file into `folder` (a store path ending
+// with "\"). Answers the attachment flag ("1" or "2"). Raises platform::FileError or the
+// transport's error when a file cannot be written.
+std::string StoreParsedMessage(const platform::FileSystem& fs, const std::string& folder,
+                               const MessageValues& values, transport::TIdMessage& msg);
+
+// Keeps a message the reader could not read: its raw text whole as the attachment
+// "message.eml", and a short note (with the reader's error) as the body. Answers "1".
+std::string StoreUnreadableMessage(const platform::FileSystem& fs, const std::string& folder,
+                                   const MessageValues& values, const Spool& spool,
+                                   const std::string& reader_error);
+
+// key, subject, sender, date, size, attachment flag and "1" (unread), TAB-separated.
+std::string IndexRecord(const MessageValues& values, const std::string& attachment_flag);
+
+}  // namespace receive

@@ -1,0 +1,239 @@
+// The receive run.
+#include "receive/receive_run.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "platform/codepage.h"
+#include "receive/message_store.h"
+#include "receive/message_values.h"
+#include "state/index_list.h"
+#include "store/account_file.h"
+#include "store/paths.h"
+
+namespace receive {
+namespace {
+
+std::string CurrentAccountLine(const state::MainState& s) {
+  const auto pos = static_cast<std::size_t>(s.AccountPosition);
+  if (pos < 1 || pos > s.AccountList.size()) return {};
+  return s.AccountList[pos - 1];
+}
+
+void ReloadFolderIndex(PopContext& c) {
+  c.state.folder_index.Load(c.state.fs, store::FolderIndexPath(c.state.current_folder));
+  c.view.FillList(c.state.folder_index.lines());
+}
+
+}  // namespace
+
+void SyncStore(const platform::FileSystem& fs) {
+  const int fd = ::open(fs.AppDir().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) throw platform::FileError("Cannot open \"" + fs.AppDir().string() + "\"");
+  const int rc = ::syncfs(fd);
+  ::close(fd);
+  if (rc != 0) throw platform::FileError("Cannot flush \"" + fs.AppDir().string() + "\"");
+}
+
+RunResult ReceiveRun::Run() {
+  BusyScope busy(c_);
+  if (!busy.acquired()) return result_;  // a tick or a key during another run
+  state::MainState& s = c_.state;
+
+  LeaveOtherViews();
+  if (!EnsureConnected(c_)) {
+    result_.outcome = RunResult::kNotConnected;
+    return result_;
+  }
+  rules_ = rules::RuleSet::Load(s.fs);
+  c_.view.SetMode(platform::Sjis("受信"), 0, 255, 0);
+  message_count_ = s.POP.MessageCount();
+  AlignCurrentFolder();
+  s.abort = false;
+  s.Msg.DeleteTempFiles = true;  // the reader's part files go once they are copied or dropped
+
+  result_.outcome = RunResult::kCompleted;
+  if (message_count_ > 0) {
+    delete_after_receive_ =
+        store::AccountRecord::FromLine(CurrentAccountLine(s)).DeletesAfterReceive();
+    for (int i = 1; i <= message_count_; ++i) {
+      c_.view.SetStatus(1, std::to_string(i) + "/" + std::to_string(message_count_));
+      c_.ui.ProcessEvents();
+      s.Msg.Clear();
+      if (s.abort) {
+        result_.outcome = RunResult::kStopped;
+        break;
+      }
+      if (ReceiveMessage(i) == Step::kStop) break;
+    }
+  }
+  MakeDurableAndQuit();
+  s.Msg.Clear();
+  if (result_.outcome == RunResult::kFetchFailed) return result_;
+  ShowResult();
+  return result_;
+}
+
+void ReceiveRun::LeaveOtherViews() {
+  state::MainState& s = c_.state;
+  if (s.deletion_mode) {
+    s.deletion_mode = false;
+    if (s.POP.IsConnected()) s.POP.Disconnect();
+    ReloadFolderIndex(c_);
+  }
+  if (s.sent_view || s.extraction_view) {
+    s.sent_view = s.extraction_view = false;
+    ReloadFolderIndex(c_);
+  }
+}
+
+// New mail without a rule goes into the current account's folder, whatever folder is listed.
+void ReceiveRun::AlignCurrentFolder() {
+  state::MainState& s = c_.state;
+  const std::string name = store::AccountRecord::FromLine(CurrentAccountLine(s)).AccountName;
+  if (name.empty()) return;
+  const std::string folder = store::AccountFolder(name);
+  if (folder == s.current_folder) return;
+  if (!c_.view.SelectFolder(folder)) return;
+  s.current_folder = folder;
+  s.account_dir = folder;
+  s.received_keys.Load(s.fs, store::ReceivedKeysPath(s.account_dir));
+  ReloadFolderIndex(c_);
+}
+
+bool ReceiveRun::FetchMessage(int number, std::string& reader_error, bool& parsed) {
+  if (!spool_.Fetch(c_.state.POP, number)) return false;
+  parsed = spool_.Parse(c_.state.Msg, reader_error);
+  return true;
+}
+
+ReceiveRun::Step ReceiveRun::ReceiveMessage(int number) {
+  state::MainState& s = c_.state;
+  std::string reader_error;
+  bool parsed = false;
+  try {
+    // A message the server refuses to hand out is left where it is.
+    if (!FetchMessage(number, reader_error, parsed)) return Step::kNext;
+  } catch (const std::exception& e) {
+    ShowUnreadable(c_, number);
+    result_.outcome = RunResult::kFetchFailed;
+    result_.error = e.what();
+    return Step::kStop;
+  }
+  const std::string key = MessageKey(s.Msg, spool_.ContentHash());
+  if (s.received_keys.Find(key) >= 0) return Step::kNext;
+
+  ++result_.new_count;
+  MessageValues values = DecodeValues(s.Msg, key, s.POP.MessageSize(number));
+  std::string folder = s.current_folder;
+  bool routed = false;
+  if (const int position = rules_.FindRule(values.subject, values.sender); position >= 0) {
+    const rules::Rule& rule = rules_.rule(position);
+    if (rule.action == rules::Action::kDelete) {
+      s.POP.DeleteMessage(number);
+      return Step::kNext;
+    }
+    folder = rule.target_folder;
+    routed = true;
+  }
+  try {
+    StoreInFolder(number, folder, parsed, reader_error, values, routed);
+  } catch (const std::exception& e) {
+    // Nothing of this message is recorded or deleted; what was stored before stays valid.
+    result_.outcome = RunResult::kWriteFailed;
+    result_.error = e.what();
+    c_.ui.ShowError(e.what());
+    return Step::kStop;
+  }
+  return Step::kNext;
+}
+
+void ReceiveRun::StoreInFolder(int number, const std::string& folder, bool parsed,
+                               const std::string& reader_error, MessageValues& values,
+                               bool routed) {
+  state::MainState& s = c_.state;
+  if (!s.fs.DirectoryExists(folder)) s.fs.ForceDirectories(folder);
+  stored_ = true;
+  const std::string flag = parsed
+                               ? StoreParsedMessage(s.fs, folder, values, s.Msg)
+                               : StoreUnreadableMessage(s.fs, folder, values, spool_, reader_error);
+  const std::string record = IndexRecord(values, flag);
+  if (routed) {
+    FileRoutedRecord(folder, record, values.key);
+  } else {
+    s.folder_index.Add(record);
+    c_.view.InsertRowAtTop(record);
+  }
+  s.received_keys.Add(values.key);
+  if (delete_after_receive_) pending_deletes_.push_back(number);
+}
+
+void ReceiveRun::FileRoutedRecord(const std::string& folder, const std::string& record,
+                                  const std::string& key) {
+  const platform::FileSystem& fs = c_.state.fs;
+  const std::string index_path = store::FolderIndexPath(folder);
+  std::vector<std::string> lines = state::LoadLines(fs, index_path);
+  // A run killed before it saved the received keys fetches the message again; its record
+  // is already in the rule folder's index then.
+  bool present = false;
+  for (const std::string& line : lines) {
+    if (store::SameKey(store::GetField(line, store::kKeyField), key)) present = true;
+  }
+  if (!present) {
+    lines.push_back(record);
+    state::SaveLines(fs, index_path, lines);
+  }
+  for (auto& [dir, count] : routed_counts_) {
+    if (dir == folder) {
+      ++count;
+      return;
+    }
+  }
+  routed_counts_.emplace_back(folder, 1);
+}
+
+void ReceiveRun::MakeDurableAndQuit() {
+  state::MainState& s = c_.state;
+  bool durable = true;
+  try {
+    if (stored_) {
+      s.folder_index.Save(s.fs, store::FolderIndexPath(s.current_folder));
+      s.received_keys.Save(s.fs, store::ReceivedKeysPath(s.account_dir));
+    }
+    SyncStore(s.fs);
+  } catch (const std::exception& e) {
+    durable = false;
+    if (result_.error.empty()) result_.error = e.what();
+    result_.outcome = RunResult::kWriteFailed;
+    c_.ui.ShowError(e.what());
+  }
+  if (!s.POP.IsConnected()) return;
+  if (!durable) {
+    // QUIT would commit deletions of mail that is not safely here: leave without it.
+    s.POP.TIdTCPConnection::Disconnect();
+    return;
+  }
+  try {
+    for (int number : pending_deletes_) s.POP.DeleteMessage(number);
+  } catch (const std::exception& e) {
+    if (result_.error.empty()) result_.error = e.what();
+  }
+  if (s.POP.IsConnected()) s.POP.Disconnect();
+}
+
+void ReceiveRun::ShowResult() {
+  state::MainState& s = c_.state;
+  if (stored_) c_.view.SortNewestFirst();
+  c_.view.SetStatus(1, platform::Sjis("新着メールは") + std::to_string(result_.new_count) +
+                           platform::Sjis("件です。"));
+  s.unread_count = state::UnreadCount(s.folder_index.lines());
+  c_.view.RefreshListedNodeCount(s.unread_count);
+  const std::string& root = store::ReceivedRoot();
+  for (const auto& [dir, count] : routed_counts_) {
+    std::string relative = dir.substr(root.size());
+    relative.pop_back();  // the "\" this run put after the rule's path
+    c_.view.AddToNodeCount(relative, count);
+  }
+}
+
+}  // namespace receive

@@ -1,0 +1,58 @@
+// The receive run: fetch the current account's new mail, let the rules place it (or delete it
+// on the server), store it and list it. Messages marked for deletion on the server are only
+// marked after everything stored in this run is on disk, so no failure at any point loses mail.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "receive/message_values.h"
+#include "receive/pop_context.h"
+#include "receive/spool.h"
+#include "rules/rule_matcher.h"
+
+namespace receive {
+
+struct RunResult {
+  enum Outcome { kBusy, kNotConnected, kCompleted, kStopped, kFetchFailed, kWriteFailed };
+  Outcome outcome = kBusy;
+  int new_count = 0;
+  std::string error;  // the failure's text for kFetchFailed and kWriteFailed
+};
+
+class ReceiveRun {
+ public:
+  explicit ReceiveRun(PopContext& context) : c_(context) {}
+  RunResult Run();
+
+ private:
+  enum class Step { kNext, kStop };
+
+  void LeaveOtherViews();
+  void AlignCurrentFolder();
+  // One message: fetch, recognise, decode, route, store, record.
+  Step ReceiveMessage(int number);
+  bool FetchMessage(int number, std::string& reader_error, bool& parsed);
+  void StoreInFolder(int number, const std::string& folder, bool parsed,
+                     const std::string& reader_error, MessageValues& values, bool routed);
+  void FileRoutedRecord(const std::string& folder, const std::string& record,
+                        const std::string& key);
+  // End of the run: indexes saved and flushed, then the deletions marked, then QUIT.
+  void MakeDurableAndQuit();
+  void ShowResult();
+
+  PopContext& c_;
+  Spool spool_;
+  rules::RuleSet rules_;
+  bool delete_after_receive_ = false;
+  int message_count_ = 0;
+  bool stored_ = false;
+  std::vector<int> pending_deletes_;
+  std::vector<std::pair<std::string, int>> routed_counts_;
+  RunResult result_;
+};
+
+// Flushes everything written under the application directory to the disk.
+void SyncStore(const platform::FileSystem& fs);
+
+}  // namespace receive

@@ -1,0 +1,158 @@
+// The spool of one fetched message.
+#include "receive/spool.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+
+#include "platform/filesystem.h"
+#include "platform/tempfiles.h"
+#include "transport/exceptions.h"
+#include "transport/mime_reader.h"
+
+namespace receive {
+namespace {
+
+// A wire line longer than this is a broken or hostile server, not mail: it ends the fetch like
+// any other connection failure instead of growing without bound. Lines the reader would refuse
+// (over the connection's own limit) are still spooled, so such a message is kept raw.
+constexpr int kWireLineLimit = 8 * 1024 * 1024;
+
+constexpr std::uint64_t kFnvOffset = 14695981039346656037ull;
+constexpr std::uint64_t kFnvPrime = 1099511628211ull;
+
+std::uint64_t Mix(std::uint64_t hash, std::string_view bytes) {
+  for (unsigned char c : bytes) {
+    hash ^= c;
+    hash *= kFnvPrime;
+  }
+  return hash;
+}
+
+[[noreturn]] void Fail(const char* what, const std::filesystem::path& path) {
+  throw platform::FileError(std::string(what) + " \"" + path.string() +
+                            "\": " + std::strerror(errno));
+}
+
+// Lines of a spool file under the connection's rules: one CR before the LF dropped, the same
+// limit on line length, and running out of lines reads as a closed connection.
+class FileLineSource final : public transport::TIdLineSource {
+ public:
+  FileLineSource(std::FILE* file, std::size_t max_line_length)
+      : file_(file), max_line_length_(max_line_length) {}
+  ~FileLineSource() override { std::free(buffer_); }
+  FileLineSource(const FileLineSource&) = delete;
+  FileLineSource& operator=(const FileLineSource&) = delete;
+
+  std::string_view ReadLine() override {
+    ssize_t n = getline(&buffer_, &capacity_, file_);
+    if (n <= 0) throw transport::EIdConnClosedGracefully();
+    std::size_t length = static_cast<std::size_t>(n);
+    if (buffer_[length - 1] == '\n') --length;
+    if (max_line_length_ > 0 && length > max_line_length_) {
+      throw transport::EIdReadLnMaxLineLengthExceeded();
+    }
+    if (length > 0 && buffer_[length - 1] == '\r') --length;
+    return {buffer_, length};
+  }
+
+ private:
+  std::FILE* file_;
+  std::size_t max_line_length_;
+  char* buffer_ = nullptr;
+  std::size_t capacity_ = 0;
+};
+
+// Walks the spooled lines as they will be kept raw: the closing "." left out, stuffing removed.
+template <typename Sink>
+void ForEachRawLine(std::FILE* file, Sink&& sink) {
+  std::rewind(file);
+  char* buffer = nullptr;
+  std::size_t capacity = 0;
+  ssize_t n;
+  while ((n = getline(&buffer, &capacity, file)) > 0) {
+    std::string_view line(buffer, static_cast<std::size_t>(n));
+    if (line.ends_with('\n')) line.remove_suffix(1);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    if (line == ".") break;
+    if (line.starts_with("..")) line.remove_prefix(1);
+    sink(line);
+  }
+  std::free(buffer);
+}
+
+}  // namespace
+
+Spool::Spool() : path_(platform::MakeTempFile("yubinko-retr-")) {
+  file_ = std::fopen(path_.c_str(), "w+b");
+  if (file_ == nullptr) Fail("Cannot open spool file", path_);
+}
+
+Spool::~Spool() {
+  if (file_ != nullptr) std::fclose(file_);
+  std::error_code ignored;
+  std::filesystem::remove(path_, ignored);
+}
+
+void Spool::Reset() {
+  std::rewind(file_);
+  if (ftruncate(fileno(file_), 0) != 0) Fail("Cannot empty spool file", path_);
+  hash_ = kFnvOffset;
+  size_ = 0;
+}
+
+bool Spool::Fetch(transport::TIdPOP3& pop, int number) {
+  Reset();
+  if (pop.SendCommand("RETR " + std::to_string(number)) != transport::TIdPOP3::kOk) return false;
+  while (true) {
+    std::string line = pop.ReadLine("\n", -1, kWireLineLimit);
+    line.push_back('\n');
+    if (std::fwrite(line.data(), 1, line.size(), file_) != line.size()) {
+      Fail("Cannot write spool file", path_);
+    }
+    hash_ = Mix(hash_, line);
+    size_ += line.size();
+    if (line == ".\n") break;
+  }
+  if (std::fflush(file_) != 0) Fail("Cannot write spool file", path_);
+  return true;
+}
+
+bool Spool::Parse(transport::TIdMessage& msg, std::string& error) const {
+  msg.Clear();
+  std::rewind(file_);
+  FileLineSource source(file_, 16384);
+  try {
+    if (transport::ReadHeader(msg, source) != ".") transport::ReadBody(msg, source, ".");
+  } catch (const std::exception& e) {
+    error = e.what();
+    return false;
+  }
+  return true;
+}
+
+std::string Spool::RawText() const {
+  std::string text;
+  text.reserve(static_cast<std::size_t>(size_ + size_ / 32));
+  ForEachRawLine(file_, [&text](std::string_view line) {
+    text += line;
+    text += "\r\n";
+  });
+  return text;
+}
+
+void Spool::SaveRaw(const std::filesystem::path& destination) const {
+  std::ofstream out(destination, std::ios::binary | std::ios::trunc);
+  if (!out) Fail("Cannot create file", destination);
+  ForEachRawLine(file_, [&out](std::string_view line) {
+    out.write(line.data(), static_cast<std::streamsize>(line.size()));
+    out.write("\r\n", 2);
+  });
+  out.flush();
+  if (!out) Fail("Cannot write file", destination);
+}
+
+}  // namespace receive

@@ -1,0 +1,52 @@
+// One message fetched with RETR, kept in a temporary file exactly as the server sent it (lines
+// still dot-stuffed, the closing "." included), so it can be parsed from there, hashed and, when
+// the reader cannot make sense of it, kept whole. The file never holds more than one message,
+// and a large attachment never has to fit in memory.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "transport/message.h"
+#include "transport/pop3.h"
+
+namespace receive {
+
+class Spool {
+ public:
+  Spool();
+  ~Spool();
+  Spool(const Spool&) = delete;
+  Spool& operator=(const Spool&) = delete;
+
+  // RETR n into the spool. False, with the spool empty, when the server refused (-ERR).
+  // Connection failures and time-outs raise as the client does.
+  bool Fetch(transport::TIdPOP3& pop, int number);
+
+  // Parses the spooled message into `msg` (cleared first). False when the reader raised; `msg`
+  // then holds whatever the reader got to, and `error` the reader's message.
+  bool Parse(transport::TIdMessage& msg, std::string& error) const;
+
+  // The message as it came, dot-stuffing removed, each line ended with CR LF.
+  std::string RawText() const;
+  // Copies RawText() into a file at a native path (streamed, for large messages).
+  void SaveRaw(const std::filesystem::path& destination) const;
+
+  // A fingerprint of the message's bytes: the same message gives the same value on every fetch.
+  std::uint64_t ContentHash() const { return hash_; }
+  std::uint64_t Size() const { return size_; }
+  const std::filesystem::path& Path() const { return path_; }
+
+ private:
+  void Reset();
+
+  std::filesystem::path path_;
+  std::FILE* file_ = nullptr;
+  std::uint64_t hash_ = 0;
+  std::uint64_t size_ = 0;
+};
+
+}  // namespace receive
