@@ -3,16 +3,14 @@
 
 #include <string_view>
 
-#include "jtext/base64.h"
 #include "jtext/convert.h"
 #include "jtext/header_decode.h"
 #include "jtext/jis_to_sjis.h"
-#include "jtext/utf8.h"
 #include "platform/codepage.h"
 #include "store/message_file.h"
 #include "store/paths.h"
 #include "store/record.h"
-#include "transport/quoted_printable.h"
+#include "transport/message_text.h"
 
 namespace receive {
 namespace {
@@ -27,38 +25,6 @@ std::string Upper(std::string_view text) {
 
 bool Contains(std::string_view text, std::string_view what) {
   return Upper(text).find(what) != std::string::npos;
-}
-
-std::string JoinCrLf(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) {
-    text += line;
-    text += "\r\n";
-  }
-  return text;
-}
-
-// `label` is a part's content type or the message's character set.
-std::string ToSjis(std::string_view text, std::string_view label) {
-  if (Contains(label, "UTF-8")) return jtext::Utf8ToSjis(text);
-  return jtext::ConvertCode(text, jtext::kCodeSjis);
-}
-
-// The reader leaves a message without parts as it came, transfer encoding included; nobody
-// wants to read base64 or quoted-printable, so the body is decoded here.
-std::string SinglePartBody(const transport::TIdMessage& msg) {
-  std::string text = JoinCrLf(msg.Body);
-  const std::string encoding = Upper(msg.ContentTransferEncoding);
-  if (encoding.find("BASE64") != std::string::npos) {
-    std::string compact;
-    for (char c : text) {
-      if (c != '\r' && c != '\n' && c != ' ' && c != '\t') compact.push_back(c);
-    }
-    text = jtext::Base64Decode(compact);
-  } else if (encoding.find("QUOTED-PRINTABLE") != std::string::npos) {
-    text = transport::DecodeQuotedPrintable(text);
-  }
-  return ToSjis(text, msg.CharSet);
 }
 
 std::string DecodedAttachmentName(const std::string& name) {
@@ -95,18 +61,6 @@ void WriteMessageFile(const platform::FileSystem& fs, const std::string& folder,
 
 }  // namespace
 
-std::string BodyText(const transport::TIdMessage& msg) {
-  if (msg.Parts.Count() == 0) return SinglePartBody(msg);
-  std::string body;
-  for (std::size_t i = 0; i < msg.Parts.Count(); ++i) {
-    const transport::TIdMessagePart& part = msg.Parts[i];
-    if (part.Kind() != transport::TIdPartKind::kText) continue;
-    if (!body.empty()) body += "\r\n========\r\n";
-    body += ToSjis(JoinCrLf(static_cast<const transport::TIdText&>(part).Body), part.ContentType());
-  }
-  return body;
-}
-
 std::string StoreParsedMessage(const platform::FileSystem& fs, const std::string& folder,
                                const MessageValues& values, transport::TIdMessage& msg) {
   bool has_attachments = false;
@@ -122,7 +76,7 @@ std::string StoreParsedMessage(const platform::FileSystem& fs, const std::string
     ConvertTextFile(fs, path);
     has_attachments = true;
   }
-  WriteMessageFile(fs, folder, values, BodyText(msg));
+  WriteMessageFile(fs, folder, values, transport::BodyTextSjis(msg));
   return std::string(has_attachments ? store::kHasAttachments : store::kNoAttachments);
 }
 

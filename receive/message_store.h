@@ -11,10 +11,6 @@
 
 namespace receive {
 
-// The message body in Shift_JIS: a message without parts gives its single body, transfer
-// decoded and converted; otherwise its text parts in order, separated by a "========" line.
-std::string BodyText(const transport::TIdMessage& msg);
-
 // Saves the attachments of `msg` and writes the message file into `folder` (a store path ending
 // with "\"). Answers the attachment flag ("1" or "2"). Raises platform::FileError or the
 // transport's error when a file cannot be written.
