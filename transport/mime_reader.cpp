@@ -465,11 +465,15 @@ std::optional<Decoder> BodyReader::ReadPartBody(Decoder& d) {
           // Without a limit on line length one line can outgrow the file buffer: decode it in
           // pieces of whole groups that fit.
           constexpr std::size_t kPiece = 1 << 16;
-          for (std::size_t at = 0; at < line.size(); at += kPiece) {
-            std::string_view piece = line.substr(at, kPiece);
-            char* dst = file->Reserve(jtext::Base64DecodedBound(piece.size()) + 1);
-            file->Commit(static_cast<std::size_t>(jtext::Base64DecodeLineTo(piece, dst)));
+          std::string_view rest = line;
+          while (rest.size() > kPiece) {
+            char* dst = file->Reserve(jtext::Base64DecodedBound(kPiece) + 1);
+            file->Commit(
+                static_cast<std::size_t>(jtext::Base64DecodeLineTo(rest.substr(0, kPiece), dst)));
+            rest.remove_prefix(kPiece);
           }
+          char* dst = file->Reserve(jtext::Base64DecodedBound(rest.size()) + 1);
+          file->Commit(static_cast<std::size_t>(jtext::Base64DecodeLineTo(rest, dst)));
         } else {
           jtext::Base64DecodeLine(line, text);
         }
