@@ -3,8 +3,15 @@
 #include "transport/smtp.h"
 
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "transport/message.h"
@@ -363,6 +370,65 @@ TEST(TIdSMTPSend, MailAgentBecomesTheXMailerHeader) {
   ASSERT_EQ(server.Finish(), "");
   ASSERT_EQ(server.DataBlocks().size(), 1u);
   EXPECT_NE(server.DataBlocks()[0].find("\r\nX-Mailer: Yubinko test\r\n"), std::string::npos);
+}
+
+// A server that stops reading in the middle of DATA (its receive window full) ends the send with
+// the write time-out's error instead of freezing the window for ever.
+TEST(TIdSMTPSend, ServerThatStopsReadingDuringDataEndsTheSendWithAnError) {
+  int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+  ASSERT_GE(listener, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(listener, 1), 0);
+  ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  std::atomic<bool> done{false};
+  std::thread server([&] {
+    pollfd wait{listener, POLLIN, 0};
+    if (::poll(&wait, 1, 10000) <= 0) return;
+    int c = ::accept(listener, nullptr, nullptr);
+    auto say = [c](const char* text) { ::send(c, text, std::strlen(text), MSG_NOSIGNAL); };
+    say("220 hi\r\n");
+    // Every command is accepted up to DATA; after its 354 nothing more is read.
+    std::string pending;
+    bool in_data = false;
+    while (!in_data) {
+      pollfd readable{c, POLLIN, 0};
+      char buffer[4096];
+      if (::poll(&readable, 1, 10000) <= 0) break;
+      ssize_t n = ::recv(c, buffer, sizeof buffer, 0);
+      if (n <= 0) break;
+      pending.append(buffer, static_cast<std::size_t>(n));
+      for (std::size_t eol; !in_data && (eol = pending.find("\r\n")) != std::string::npos;) {
+        in_data = pending.compare(0, eol, "DATA") == 0;
+        say(in_data ? "354 go ahead\r\n" : "250 ok\r\n");
+        pending.erase(0, eol + 2);
+      }
+    }
+    for (int i = 0; i < 200 && !done; ++i) ::usleep(50000);  // silent, at most 10 s
+    ::close(c);
+  });
+  TIdSMTP smtp;
+  smtp.Host = "127.0.0.1";
+  smtp.Port = ntohs(address.sin_port);
+  smtp.HeloName = "client.test";
+  smtp.WriteTimeout = 300;
+  smtp.Connect();
+  TIdMessage msg;
+  msg.From = TIdEMailAddressItem("alice@example.test", "");
+  Address(msg.Recipients, "bob@example.test");
+  msg.Body.assign(500000, std::string(70, 'x'));  // 35 MB, far beyond the socket buffers
+  try {
+    smtp.Send(msg);
+    ADD_FAILURE() << "the whole message went to a server that reads nothing";
+  } catch (const EIdSocketError& e) {
+    EXPECT_EQ(e.LastError(), 10060);
+  }
+  done = true;
+  server.join();
+  ::close(listener);
 }
 
 }  // namespace
