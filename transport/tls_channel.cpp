@@ -227,6 +227,8 @@ ChannelResult TlsChannel::Send(const char* data, std::size_t size) {
   return {-1, kSocketErrorConnAborted};
 }
 
+void TlsChannel::SetSendTimeout(int timeout_ms) { session_->inner->SetSendTimeout(timeout_ms); }
+
 void TlsChannel::ShutdownSend() {
   if (session_->shut_down) return;
   session_->shut_down = true;

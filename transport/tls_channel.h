@@ -42,6 +42,8 @@ class TlsChannel : public ByteChannel {
   bool WaitReadable(int timeout_ms) override;
   ChannelResult Receive(char* buffer, std::size_t size) override;
   ChannelResult Send(const char* data, std::size_t size) override;
+  // The records go out through the inner channel, so its sends carry the time-out.
+  void SetSendTimeout(int timeout_ms) override;
   void ShutdownSend() override;
   void Close() override;
 
