@@ -15,6 +15,7 @@
 #include "platform/clock.h"
 #include "platform/codepage.h"
 #include "transport/byte_channel.h"
+#include "transport/mime_reader.h"
 #include "transport/mime_writer.h"
 #include "transport/tcp_connection.h"
 
@@ -147,6 +148,27 @@ TEST_F(WriterOracleTest, PythonReadsBackTheJapaneseTextWeStartedFrom) {
     ::pclose(p);
   }
   EXPECT_EQ(out, "ok\n");
+}
+
+// Our own reader takes the names back from the same wire text: the RFC 2231 value wins over
+// the encoded word beside it.
+TEST_F(WriterOracleTest, OurReaderReadsTheAttachmentNamesBack) {
+  Letter l{"件名",
+           "山田",
+           {"鈴木"},
+           {"本文"},
+           {"請求書①.pdf", "とても長いファイル名のテストとして日本語をたくさん並べたファイル名.txt",
+            "plain.txt"}};
+  TIdMessage back;
+  LoadFromBytes(back, Wire(l));
+  std::vector<std::string> names;
+  for (std::size_t i = 0; i < back.Parts.Count(); ++i) {
+    if (back.Parts[i].Kind() != TIdPartKind::kAttachment) continue;
+    names.push_back(static_cast<const TIdAttachment&>(back.Parts[i]).FileName);
+  }
+  std::vector<std::string> expected;
+  for (const auto& f : l.files) expected.push_back(platform::Sjis(f));
+  EXPECT_EQ(names, expected);
 }
 
 // The locale of the process decides nothing: Shift_JIS text goes out as ISO-2022-JP.
