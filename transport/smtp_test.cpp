@@ -3,7 +3,6 @@
 #include "transport/smtp.h"
 
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -16,6 +15,7 @@
 
 #include "transport/message.h"
 #include "transport/posix_channel.h"
+#include "transport/testing/loopback_listener.h"
 #include "transport/testing/scripted_server.h"
 
 namespace transport {
@@ -375,20 +375,12 @@ TEST(TIdSMTPSend, MailAgentBecomesTheXMailerHeader) {
 // A server that stops reading in the middle of DATA (its receive window full) ends the send with
 // the write time-out's error instead of freezing the window for ever.
 TEST(TIdSMTPSend, ServerThatStopsReadingDuringDataEndsTheSendWithAnError) {
-  int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-  ASSERT_GE(listener, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  ASSERT_EQ(::listen(listener, 1), 0);
-  ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  testing::LoopbackListener listener;
   std::atomic<bool> done{false};
   std::thread server([&] {
-    pollfd wait{listener, POLLIN, 0};
+    pollfd wait{listener.fd(), POLLIN, 0};
     if (::poll(&wait, 1, 10000) <= 0) return;
-    int c = ::accept(listener, nullptr, nullptr);
+    int c = ::accept(listener.fd(), nullptr, nullptr);
     auto say = [c](const char* text) { ::send(c, text, std::strlen(text), MSG_NOSIGNAL); };
     say("220 hi\r\n");
     // Every command is accepted up to DATA; after its 354 nothing more is read.
@@ -412,7 +404,7 @@ TEST(TIdSMTPSend, ServerThatStopsReadingDuringDataEndsTheSendWithAnError) {
   });
   TIdSMTP smtp;
   smtp.Host = "127.0.0.1";
-  smtp.Port = ntohs(address.sin_port);
+  smtp.Port = listener.Port();
   smtp.HeloName = "client.test";
   smtp.WriteTimeout = 300;
   smtp.Connect();
@@ -428,7 +420,6 @@ TEST(TIdSMTPSend, ServerThatStopsReadingDuringDataEndsTheSendWithAnError) {
   }
   done = true;
   server.join();
-  ::close(listener);
 }
 
 }  // namespace

@@ -14,12 +14,14 @@
 
 #include "transport/posix_channel.h"
 #include "transport/testing/failing_channel.h"
+#include "transport/testing/loopback_listener.h"
 #include "transport/testing/scripted_server.h"
 
 namespace transport {
 namespace {
 
 using testing::FailingChannel;
+using testing::LoopbackListener;
 using testing::ScriptedServer;
 
 // A connection reading `input`, at most `chunk` bytes per receive (0: all at once).
@@ -326,19 +328,11 @@ TEST(TIdTCPClientSocket, SilentServerEndsTheReadWithReadTimeout) {
 // A server that stops reading (a full receive window in the middle of DATA) ends the write
 // with an error instead of blocking the window for ever.
 TEST(TIdTCPClientSocket, WriteToAPeerThatStopsReadingTimesOut) {
-  int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-  ASSERT_GE(listener, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  ASSERT_EQ(::listen(listener, 1), 0);
-  ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  LoopbackListener listener;
   // The connection is completed by the kernel but never accepted nor read.
   TIdTCPClient client;
   client.Host = "127.0.0.1";
-  client.Port = ntohs(address.sin_port);
+  client.Port = listener.Port();
   client.WriteTimeout = 200;
   client.Connect();
   const std::string block(1 << 20, 'x');
@@ -352,7 +346,6 @@ TEST(TIdTCPClientSocket, WriteToAPeerThatStopsReadingTimesOut) {
   }
   EXPECT_GT(written, 0);
   client.Disconnect();
-  ::close(listener);
 }
 
 TEST(TIdTCPClientSocket, RefusedConnectRaisesTheMappedSocketError) {
