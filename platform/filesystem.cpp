@@ -132,9 +132,9 @@ std::optional<std::string> FileSystem::ReadFile(std::string_view path) const {
   return ReadWholeFile(Native(path));
 }
 
-void FileSystem::WriteFileAtomic(std::string_view path, std::string_view bytes,
-                                 unsigned mode) const {
-  platform::WriteFileAtomic(Native(path), bytes, mode);
+void FileSystem::WriteFileAtomic(std::string_view path, std::string_view bytes, unsigned mode,
+                                 bool flush) const {
+  platform::WriteFileAtomic(Native(path), bytes, mode, flush);
 }
 
 std::optional<std::string> ReadWholeFile(const fs::path& path) {
@@ -160,7 +160,7 @@ std::optional<std::string> ReadWholeFile(const fs::path& path) {
   return data;
 }
 
-void WriteFileAtomic(const fs::path& path, std::string_view bytes, unsigned mode) {
+void WriteFileAtomic(const fs::path& path, std::string_view bytes, unsigned mode, bool flush) {
   fs::path dir = path.parent_path();
   std::string tmpl = (dir / ".yubinko-save-XXXXXX").string();
   int fd = ::mkstemp(tmpl.data());
@@ -180,7 +180,7 @@ void WriteFileAtomic(const fs::path& path, std::string_view bytes, unsigned mode
     }
     done += static_cast<size_t>(n);
   }
-  if (::fsync(fd) != 0) give_up(errno);
+  if (flush && ::fsync(fd) != 0) give_up(errno);
   if (::close(fd) != 0) {
     int err = errno;
     ::unlink(tmpl.c_str());

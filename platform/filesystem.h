@@ -56,8 +56,11 @@ class FileSystem {
   std::optional<std::string> ReadFile(std::string_view path) const;
   // Writes to a temporary file in the same directory, syncs it and renames it over the
   // old file, so a failed or interrupted save leaves the old file intact. `mode` applies
-  // to the new file (0600 for files holding passwords).
-  void WriteFileAtomic(std::string_view path, std::string_view bytes, unsigned mode = 0644) const;
+  // to the new file (0600 for files holding passwords). Without `flush` the data is not
+  // synced here: for a batch of files that the caller flushes at once (syncfs) before it
+  // relies on them.
+  void WriteFileAtomic(std::string_view path, std::string_view bytes, unsigned mode = 0644,
+                       bool flush = true) const;
 
  private:
   std::filesystem::path app_dir_;
@@ -65,7 +68,7 @@ class FileSystem {
 
 // The same atomic write for a native path.
 void WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes,
-                     unsigned mode = 0644);
+                     unsigned mode = 0644, bool flush = true);
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
 
 }  // namespace platform

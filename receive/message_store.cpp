@@ -40,7 +40,7 @@ void ConvertTextFile(const platform::FileSystem& fs, const std::string& path) {
   if (extension != ".TXT" && extension != ".CSV") return;
   std::optional<std::string> bytes = fs.ReadFile(path);
   if (!bytes) return;
-  fs.WriteFileAtomic(path, jtext::ConvertCode(*bytes, jtext::kCodeSjis));
+  fs.WriteFileAtomic(path, jtext::ConvertCode(*bytes, jtext::kCodeSjis), 0644, /*flush=*/false);
 }
 
 void WriteMessageFile(const platform::FileSystem& fs, const std::string& folder,
@@ -56,7 +56,9 @@ void WriteMessageFile(const platform::FileSystem& fs, const std::string& folder,
   m.date = v.date;
   m.size = v.size;
   if (!body.empty()) m.texts.push_back(std::move(body));
-  store::WriteReceivedMessage(fs, folder, m);
+  // Flushed with everything else of the run in one pass before any deletion is marked.
+  fs.WriteFileAtomic(store::MessageFilePath(folder, v.key), store::FormatReceivedMessage(m), 0644,
+                     /*flush=*/false);
 }
 
 }  // namespace

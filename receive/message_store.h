@@ -12,7 +12,8 @@
 namespace receive {
 
 // Saves the attachments of `msg` and writes the message file into `folder` (a store path ending
-// with "\"). Answers the attachment flag ("1" or "2"). Raises platform::FileError or the
+// with "\", existing). The files are not flushed: the caller syncs the store before it relies
+// on them. Answers the attachment flag ("1" or "2"). Raises platform::FileError or the
 // transport's error when a file cannot be written.
 std::string StoreParsedMessage(const platform::FileSystem& fs, const std::string& folder,
                                const MessageValues& values, transport::TIdMessage& msg);

@@ -4,6 +4,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "platform/codepage.h"
 #include "receive/message_store.h"
 #include "receive/message_values.h"
@@ -159,7 +161,10 @@ void ReceiveRun::StoreInFolder(int number, const std::string& folder, bool parse
                                : StoreUnreadableMessage(s.fs, folder, values, spool_, reader_error);
   const std::string record = IndexRecord(values, flag);
   if (routed) {
-    FileRoutedRecord(folder, record, values.key);
+    auto it = std::find_if(routed_.begin(), routed_.end(),
+                           [&folder](const auto& entry) { return entry.first == folder; });
+    if (it == routed_.end()) it = routed_.insert(routed_.end(), {folder, {}});
+    it->second.push_back(record);
   } else {
     s.folder_index.Add(record);
     c_.view.InsertRowAtTop(record);
@@ -168,28 +173,24 @@ void ReceiveRun::StoreInFolder(int number, const std::string& folder, bool parse
   if (delete_after_receive_) pending_deletes_.push_back(number);
 }
 
-void ReceiveRun::FileRoutedRecord(const std::string& folder, const std::string& record,
-                                  const std::string& key) {
+void ReceiveRun::SaveRoutedRecords() {
   const platform::FileSystem& fs = c_.state.fs;
-  const std::string index_path = store::FolderIndexPath(folder);
-  std::vector<std::string> lines = state::LoadLines(fs, index_path);
-  // A run killed before it saved the received keys fetches the message again; its record
-  // is already in the rule folder's index then.
-  bool present = false;
-  for (const std::string& line : lines) {
-    if (store::SameKey(store::GetField(line, store::kKeyField), key)) present = true;
-  }
-  if (!present) {
-    lines.push_back(record);
-    state::SaveLines(fs, index_path, lines);
-  }
-  for (auto& [dir, count] : routed_counts_) {
-    if (dir == folder) {
-      ++count;
-      return;
+  for (const auto& [folder, records] : routed_) {
+    const std::string index_path = store::FolderIndexPath(folder);
+    std::vector<std::string> lines = state::LoadLines(fs, index_path);
+    const std::size_t before = lines.size();
+    for (const std::string& record : records) {
+      // A run killed before it saved the received keys fetches its mail again; a record
+      // already in the rule folder's index is not added twice.
+      const std::string key = store::GetField(record, store::kKeyField);
+      bool present = false;
+      for (const std::string& line : lines) {
+        present = present || store::SameKey(store::GetField(line, store::kKeyField), key);
+      }
+      if (!present) lines.push_back(record);
     }
+    if (lines.size() != before) state::SaveLines(fs, index_path, lines);
   }
-  routed_counts_.emplace_back(folder, 1);
 }
 
 void ReceiveRun::MakeDurableAndQuit() {
@@ -197,10 +198,13 @@ void ReceiveRun::MakeDurableAndQuit() {
   bool durable = true;
   try {
     if (stored_) {
+      // Message files and attachments first, then the lists that name them.
+      SyncStore(s.fs);
+      SaveRoutedRecords();
       s.folder_index.Save(s.fs, store::FolderIndexPath(s.current_folder));
       s.received_keys.Save(s.fs, store::ReceivedKeysPath(s.account_dir));
+      SyncStore(s.fs);
     }
-    SyncStore(s.fs);
   } catch (const std::exception& e) {
     durable = false;
     if (result_.error.empty()) result_.error = e.what();
@@ -229,10 +233,10 @@ void ReceiveRun::ShowResult() {
   s.unread_count = state::UnreadCount(s.folder_index.lines());
   c_.view.RefreshListedNodeCount(s.unread_count);
   const std::string& root = store::ReceivedRoot();
-  for (const auto& [dir, count] : routed_counts_) {
+  for (const auto& [dir, records] : routed_) {
     std::string relative = dir.substr(root.size());
-    relative.pop_back();  // the "\" this run put after the rule's path
-    c_.view.AddToNodeCount(relative, count);
+    relative.pop_back();  // the "\" that ends the rule's folder
+    c_.view.AddToNodeCount(relative, static_cast<int>(records.size()));
   }
 }
 

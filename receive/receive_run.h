@@ -35,8 +35,8 @@ class ReceiveRun {
   bool FetchMessage(int number, std::string& reader_error, bool& parsed);
   void StoreInFolder(int number, const std::string& folder, bool parsed,
                      const std::string& reader_error, MessageValues& values, bool routed);
-  void FileRoutedRecord(const std::string& folder, const std::string& record,
-                        const std::string& key);
+  // Appends the records routed into each rule folder to that folder's index.
+  void SaveRoutedRecords();
   // End of the run: indexes saved and flushed, then the deletions marked, then QUIT.
   void MakeDurableAndQuit();
   void ShowResult();
@@ -48,7 +48,8 @@ class ReceiveRun {
   int message_count_ = 0;
   bool stored_ = false;
   std::vector<int> pending_deletes_;
-  std::vector<std::pair<std::string, int>> routed_counts_;
+  // Per rule folder, in the order first used: its records of this run.
+  std::vector<std::pair<std::string, std::vector<std::string>>> routed_;
   RunResult result_;
 };
 
