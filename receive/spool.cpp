@@ -66,23 +66,19 @@ class FileLineSource final : public transport::TIdLineSource {
   std::size_t capacity_ = 0;
 };
 
-// Walks the spooled lines as they will be kept raw: the closing "." left out, stuffing removed.
+// A spooled line as it is kept raw: the closing "." ends the walk, stuffing is removed.
+// Answers false at the closing line.
 template <typename Sink>
-void ForEachRawLine(std::FILE* file, Sink&& sink) {
-  std::rewind(file);
-  char* buffer = nullptr;
-  std::size_t capacity = 0;
-  ssize_t n;
-  while ((n = getline(&buffer, &capacity, file)) > 0) {
-    std::string_view line(buffer, static_cast<std::size_t>(n));
-    if (line.ends_with('\n')) line.remove_suffix(1);
-    if (line.ends_with('\r')) line.remove_suffix(1);
-    if (line == ".") break;
-    if (line.starts_with("..")) line.remove_prefix(1);
-    sink(line);
-  }
-  std::free(buffer);
+bool RawLine(std::string_view line, Sink& sink) {
+  if (line.ends_with('\n')) line.remove_suffix(1);
+  if (line.ends_with('\r')) line.remove_suffix(1);
+  if (line == ".") return false;
+  if (line.starts_with("..")) line.remove_prefix(1);
+  sink(line);
+  return true;
 }
+
+constexpr std::size_t kMemoryLimit = 4 * 1024 * 1024;
 
 }  // namespace
 
@@ -98,10 +94,50 @@ Spool::~Spool() {
 }
 
 void Spool::Reset() {
-  std::rewind(file_);
-  if (ftruncate(fileno(file_), 0) != 0) Fail("Cannot empty spool file", path_);
+  if (file_used_) {
+    std::rewind(file_);
+    if (ftruncate(fileno(file_), 0) != 0) Fail("Cannot empty spool file", path_);
+    file_used_ = false;
+  }
+  memory_.clear();
+  in_file_ = false;
   hash_ = kFnvOffset;
   size_ = 0;
+}
+
+void Spool::Append(std::string_view line) {
+  if (!in_file_) {
+    memory_ += line;
+    if (memory_.size() <= kMemoryLimit) return;
+    in_file_ = file_used_ = true;
+    line = memory_;
+  }
+  if (std::fwrite(line.data(), 1, line.size(), file_) != line.size()) {
+    Fail("Cannot write spool file", path_);
+  }
+  memory_.clear();
+}
+
+template <typename Sink>
+void Spool::ForEachRawLine(Sink&& sink) const {
+  if (!in_file_) {
+    std::string_view rest = memory_;
+    while (!rest.empty()) {
+      const std::size_t end = rest.find('\n');
+      const std::string_view line = rest.substr(0, end == std::string_view::npos ? end : end + 1);
+      if (!RawLine(line, sink)) return;
+      rest.remove_prefix(line.size());
+    }
+    return;
+  }
+  std::rewind(file_);
+  char* buffer = nullptr;
+  std::size_t capacity = 0;
+  ssize_t n;
+  while ((n = getline(&buffer, &capacity, file_)) > 0) {
+    if (!RawLine(std::string_view(buffer, static_cast<std::size_t>(n)), sink)) break;
+  }
+  std::free(buffer);
 }
 
 bool Spool::Fetch(transport::TIdPOP3& pop, int number) {
@@ -110,21 +146,24 @@ bool Spool::Fetch(transport::TIdPOP3& pop, int number) {
   while (true) {
     std::string line = pop.ReadLine("\n", -1, kWireLineLimit);
     line.push_back('\n');
-    if (std::fwrite(line.data(), 1, line.size(), file_) != line.size()) {
-      Fail("Cannot write spool file", path_);
-    }
+    Append(line);
     hash_ = Mix(hash_, line);
     size_ += line.size();
     if (line == ".\n") break;
   }
-  if (std::fflush(file_) != 0) Fail("Cannot write spool file", path_);
+  if (in_file_ && std::fflush(file_) != 0) Fail("Cannot write spool file", path_);
   return true;
 }
 
 bool Spool::Parse(transport::TIdMessage& msg, std::string& error) const {
   msg.Clear();
+  // The connection's own limit on line length applies, as if the message came off the wire.
+  constexpr std::size_t kLineLimit = 16384;
+  transport::MemoryLineSource memory(memory_, false, kLineLimit);
   std::rewind(file_);
-  FileLineSource source(file_, 16384);
+  FileLineSource file(file_, kLineLimit);
+  transport::TIdLineSource& source = in_file_ ? static_cast<transport::TIdLineSource&>(file)
+                                              : static_cast<transport::TIdLineSource&>(memory);
   try {
     if (transport::ReadHeader(msg, source) != ".") transport::ReadBody(msg, source, ".");
   } catch (const std::exception& e) {
@@ -137,7 +176,7 @@ bool Spool::Parse(transport::TIdMessage& msg, std::string& error) const {
 std::string Spool::RawText() const {
   std::string text;
   text.reserve(static_cast<std::size_t>(size_ + size_ / 32));
-  ForEachRawLine(file_, [&text](std::string_view line) {
+  ForEachRawLine([&text](std::string_view line) {
     text += line;
     text += "\r\n";
   });
@@ -147,7 +186,7 @@ std::string Spool::RawText() const {
 void Spool::SaveRaw(const std::filesystem::path& destination) const {
   std::ofstream out(destination, std::ios::binary | std::ios::trunc);
   if (!out) Fail("Cannot create file", destination);
-  ForEachRawLine(file_, [&out](std::string_view line) {
+  ForEachRawLine([&out](std::string_view line) {
     out.write(line.data(), static_cast<std::streamsize>(line.size()));
     out.write("\r\n", 2);
   });

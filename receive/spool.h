@@ -1,7 +1,7 @@
-// One message fetched with RETR, kept in a temporary file exactly as the server sent it (lines
-// still dot-stuffed, the closing "." included), so it can be parsed from there, hashed and, when
-// the reader cannot make sense of it, kept whole. The file never holds more than one message,
-// and a large attachment never has to fit in memory.
+// One message fetched with RETR, kept exactly as the server sent it (lines still dot-stuffed,
+// the closing "." included), so it can be parsed from there, hashed and, when the reader cannot
+// make sense of it, kept whole. Ordinary mail stays in memory; a message past a few megabytes
+// goes on in a temporary file, so a large attachment never has to fit in memory.
 #pragma once
 
 #include <cstdint>
@@ -42,9 +42,15 @@ class Spool {
 
  private:
   void Reset();
+  void Append(std::string_view line);
+  template <typename Sink>
+  void ForEachRawLine(Sink&& sink) const;
 
   std::filesystem::path path_;
   std::FILE* file_ = nullptr;
+  std::string memory_;    // the message while it is small
+  bool in_file_ = false;  // the message went on in the file
+  bool file_used_ = false;
   std::uint64_t hash_ = 0;
   std::uint64_t size_ = 0;
 };
