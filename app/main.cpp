@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "app/qt_ui_services.h"
 #include "app/web_html_pane.h"
+#include "receive/receive_window.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
@@ -15,6 +16,9 @@ int main(int argc, char** argv) {
   const std::filesystem::path app_dir = QCoreApplication::applicationDirPath().toStdString();
   app::TForm1 form(app_dir, ui, [](QWidget* parent) { return app::MakeWebHtmlPane(parent); });
   ui.SetParentWindow(&form);
+  // The other windows in their order: accounts, composer, address book, merge confirmation,
+  // rules, then the new-mail window (its 新着チェック handler runs after the rules window's).
+  receive::CreateReceiveWindow(form);
   form.show();
   return QApplication::exec();
 }
