@@ -1,0 +1,167 @@
+// End to end on the loopback Postfix and Dovecot: a Japanese message with CC, BCC and two
+// attachments, read back over POP3 and checked by an independent parser; and a 100-row merge
+// over one connection.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <thread>
+
+#include "compose/send_step.h"
+#include "jtext/convert.h"
+#include "platform/codepage.h"
+#include "platform/testing/temp_app_dir.h"
+#include "store/account_file.h"
+#include "store/paths.h"
+#include "transport/pop3.h"
+
+namespace compose {
+namespace {
+
+std::string S(const char* utf8) { return platform::Sjis(utf8); }
+
+class SendMailServerTest : public ::testing::Test {
+ protected:
+  SendMailServerTest() : state_(dir_.path()) {
+    store::AccountRecord a;
+    a.AccountName = "alice";
+    a.UserId = "alice";
+    a.Password = "alicepw";
+    a.SmtpServer = "127.0.0.1";
+    a.OwnAddress = "alice@example.test";
+    a.SmtpPort = std::to_string(YUBINKO_SMTP_PORT);
+    state_.AccountList = {a.Line()};
+    fields_.sender_index = 0;
+  }
+
+  // bob's mailbox over POP3: the raw texts of every message.
+  std::vector<std::string> BobsMail() {
+    transport::TIdPOP3 pop;
+    pop.Host = "127.0.0.1";
+    pop.Port = YUBINKO_POP3_PORT;
+    pop.Username = "bob";
+    pop.Password = "bobpw";
+    pop.Connect();
+    std::vector<std::string> texts;
+    const int count = pop.MessageCount();
+    for (int n = 1; n <= count; ++n) {
+      std::vector<std::string> lines;
+      EXPECT_TRUE(pop.RetrieveRaw(n, lines));
+      std::string text;
+      for (const std::string& line : lines) text += line + "\r\n";
+      texts.push_back(std::move(text));
+    }
+    pop.Disconnect();
+    return texts;
+  }
+
+  // Delivery after "250 queued" takes milliseconds; wait at most ten seconds for `count`.
+  std::vector<std::string> WaitForBobsMail(std::size_t count) {
+    std::vector<std::string> texts;
+    for (int tries = 0; tries < 100; ++tries) {
+      texts = BobsMail();
+      if (texts.size() >= count) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return texts;
+  }
+
+  std::string MakeFile(const std::string& utf8_name, const std::string& bytes) {
+    const std::filesystem::path p = dir_.path() / "typed" / utf8_name;
+    std::filesystem::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << bytes;
+    return p.string();
+  }
+
+  platform::testing::TempAppDir dir_;
+  state::MainState state_;
+  transport::TIdSMTP smtp_;
+  ComposerFields fields_;
+};
+
+TEST_F(SendMailServerTest, JapaneseMessageArrivesAsTyped) {
+  const std::size_t before = BobsMail().size();
+  const std::string subject = "会議①の件～ﾊﾝｶｸｶﾀｶﾅ";
+  const std::string body = "山田様\r\n\r\n① 議題～確認\r\nｶﾞｷﾞｸﾞ ﾃｽﾄ\r\n.dot\r\n以上";
+  std::string png("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
+  for (int i = 0; i < 3000; ++i) png += static_cast<char>(i * 7);
+  fields_.sender_text = S("アリス <alice@example.test>");
+  fields_.to = S("山田 太郎 <bob@example.test>");
+  fields_.cc = "alice@example.test";
+  fields_.bcc = "bob@example.test";
+  fields_.subject = S(subject.c_str());
+  fields_.body = S(body.c_str());
+  const std::string txt = MakeFile("資料.txt", S("添付のテキスト\r\n"));
+  const std::string image = MakeFile("図.png", png);
+  // The base64 of this name holds a "/", which must not be taken for a directory.
+  const std::string photo = MakeFile("写真.JPG", png.substr(0, 100));
+  fields_.attachments = {txt, image, photo};
+
+  const SendOutcome out = SendStep(state_, smtp_).Send(fields_);
+  ASSERT_EQ(out.status, SendOutcome::kSent) << platform::Cp932ToUtf8(out.message);
+  const std::vector<std::string> texts = WaitForBobsMail(before + 1);
+  ASSERT_GT(texts.size(), before);
+  const std::string eml = (dir_.path() / "wire.eml").string();
+  std::ofstream(eml, std::ios::binary) << texts.back();
+
+  const std::string expected = (dir_.path() / "expected.json").string();
+  std::ofstream(expected) << R"({"subject": ")" << subject << R"(", "from_name": "アリス",)"
+                          << R"( "to_name": "山田 太郎", "body": ")"
+                          << R"(山田様\n\n① 議題～確認\n)"
+                          << R"(ｶﾞｷﾞｸﾞ ﾃｽﾄ\n.dot\n以上", "attachments": [)"
+                          << R"({"name": "資料.txt", "type": "text/plain", "path": ")" << txt
+                          << R"("}, {"name": "図.png", "type": "image/png", "path": ")" << image
+                          << R"("}, {"name": "写真.JPG", "type": "image/jpeg", "path": ")" << photo
+                          << R"("}]})";
+  const std::string command = "python3 " YUBINKO_ORACLE " " + eml + " " + expected + " > " +
+                              (dir_.path() / "oracle.txt").string() + " 2>&1";
+  const int rc = std::system(command.c_str());
+  std::ifstream report(dir_.path() / "oracle.txt");
+  const std::string report_text((std::istreambuf_iterator<char>(report)), {});
+  EXPECT_EQ(rc, 0) << report_text << "\n" << texts.back().substr(0, 3000);
+}
+
+TEST_F(SendMailServerTest, HundredRowMergeOverOneConnection) {
+  const std::size_t before = BobsMail().size();
+  const char* names[] = {"\"山田 太郎\"", "佐藤　花子", "\"Smith, \"\"Jr\"\"\"", "鈴木"};
+  for (int r = 0; r < 100; ++r) {
+    std::string row = "bob@example.test";
+    if (r % 3 >= 1) row += std::string(",") + names[r % 4];
+    if (r % 3 == 2) row += ",No." + std::to_string(r);
+    fields_.merge_rows.push_back(S(row.c_str()));
+  }
+  fields_.merge = true;
+  fields_.sender_text = "alice@example.test";
+  fields_.subject = S("ご案内");
+  fields_.body = S("%TK2 様 (%TK3) [%TK1]");
+  const SendOutcome out = SendStep(state_, smtp_).Send(fields_);
+  ASSERT_EQ(out.status, SendOutcome::kSent) << platform::Cp932ToUtf8(out.message);
+  EXPECT_EQ(out.rows_sent, 100);
+  const std::vector<std::string> texts = WaitForBobsMail(before + 100);
+  ASSERT_EQ(texts.size(), before + 100);
+  std::set<std::string> numbered;
+  std::size_t with_name = 0;
+  for (std::size_t i = before; i < texts.size(); ++i) {
+    const std::string body =
+        jtext::ConvertCode(texts[i].substr(texts[i].find("\r\n\r\n")), jtext::kCodeSjis);
+    const std::size_t at = body.find("(No.");
+    if (at != std::string::npos) numbered.insert(body.substr(at + 4, body.find(')', at) - at - 4));
+    if (body.find(S("佐藤　花子 様")) != std::string::npos ||
+        body.find(S("山田 太郎 様")) != std::string::npos) {
+      ++with_name;
+    }
+    EXPECT_NE(body.find("[bob@example.test]"), std::string::npos);
+  }
+  EXPECT_EQ(numbered.size(), 33u);  // every third row has a third column
+  EXPECT_GT(with_name, 0u);
+  // One connection: Postfix logs one session with 100 DATA commands.
+  std::ifstream log(std::string(YUBINKO_SEND_MAIL_DIR) + "/log/postfix.log");
+  const std::string log_text((std::istreambuf_iterator<char>(log)), {});
+  EXPECT_NE(log_text.find("data=100 "), std::string::npos);
+}
+
+}  // namespace
+}  // namespace compose
