@@ -217,6 +217,9 @@ void ReceiveRun::MakeDurableAndQuit() {
     s.POP.TIdTCPConnection::Disconnect();
     return;
   }
+  // After a failed fetch the conversation may be out of step (a late reply would be read as
+  // the answer to DELE); the stored mail stays on the server rather than risk that.
+  if (result_.outcome == RunResult::kFetchFailed) pending_deletes_.clear();
   try {
     for (int number : pending_deletes_) s.POP.DeleteMessage(number);
   } catch (const std::exception& e) {

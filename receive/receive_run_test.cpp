@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+
+#include "jtext/base64.h"
 #include "receive/receive_test_support.h"
 #include "store/record.h"
 
@@ -305,6 +308,70 @@ TEST(ReceiveRunTest, RunDoesNotStartInsideAnotherCommand) {
   f.context.busy = true;
   EXPECT_EQ(ReceiveRun(f.context).Run().outcome, RunResult::kBusy);
   EXPECT_TRUE(f.ui.shown.empty());
+}
+
+}  // namespace
+}  // namespace receive
+
+namespace receive {
+namespace {
+
+using testing::Fixture;
+using testing::Mail;
+using testing::S;
+using testing::Script;
+using transport::testing::ScriptedServer;
+
+TEST(ReceiveRunTest, SilentServerEndsTheRunAtItsReadTimeOut) {
+  Fixture f(/*delete_after=*/true);
+  ScriptedServer server(Script()
+                            .Stat(2)
+                            .Retr(1, Mail("<a@x>", "a"))
+                            .List(1, 1)
+                            .Expect("RETR 2")
+                            .Raw(transport::testing::ScriptStep::kStall, "")
+                            .steps);
+  f.Aim(server);
+  f.state.POP.ReadTimeout = 300;
+  RunResult r = ReceiveRun(f.context).Run();
+  EXPECT_EQ(r.outcome, RunResult::kFetchFailed);
+  EXPECT_EQ(f.ui.Texts("info"), std::vector<std::string>{S("読み込めないメール番号は2")});
+  EXPECT_EQ(f.KeysOnDisk(), std::vector<std::string>{"<a@x>"});
+  EXPECT_EQ(server.Received().find("DELE"), std::string::npos);
+  server.Finish();
+}
+
+// Past a few megabytes the spool goes on in its file: the attachment and, for a message the
+// reader refuses, the raw text still come out whole.
+TEST(ReceiveRunTest, LargeMessagesComeThroughTheSpoolFileIntact) {
+  std::string payload;
+  for (int i = 0; i < 6 * 1024 * 1024 / 57; ++i)
+    payload += std::string(57, static_cast<char>('a' + i % 26));
+  std::string b64;
+  for (std::size_t i = 0; i < payload.size(); i += 57) {
+    b64 += jtext::Base64Encode(std::string_view(payload).substr(i, 57)) + "\n";
+  }
+  const std::string head =
+      "From: a@x\nSubject: big\nMIME-Version: 1.0\n"
+      "Content-Type: multipart/mixed; boundary=\"b\"\n\n--b\nContent-Type: text/plain\n\nhi\n"
+      "--b\nContent-Type: application/octet-stream; name=\"big.bin\"\n"
+      "Content-Transfer-Encoding: base64\n\n";
+  const std::string big = "Message-ID: <big@x>\n" + head + b64 + "--b--\n";
+  const std::string broken = "Message-ID: <broken@x>\n" + head + b64 + "QUJDR\n--b--\n";
+  Fixture f;
+  ScriptedServer server(
+      Script().Stat(2).Retr(1, big).List(1, 1).Retr(2, broken).List(2, 1).Quit().steps, 30000);
+  f.Aim(server);
+  EXPECT_EQ(ReceiveRun(f.context).Run().new_count, 2);
+  ASSERT_EQ(server.Finish(), "");
+  const std::string folder = f.state.current_folder;
+  EXPECT_EQ(f.state.fs.ReadFile(store::AttachmentDirectory(folder, "<big@x>") + "big.bin"),
+            std::optional<std::string>(payload));
+  std::optional<std::string> raw =
+      f.state.fs.ReadFile(store::AttachmentDirectory(folder, "<broken@x>") + "message.eml");
+  ASSERT_TRUE(raw.has_value());
+  EXPECT_EQ(raw->size(), broken.size() + std::count(broken.begin(), broken.end(), '\n'));
+  EXPECT_TRUE(raw->ends_with("QUJDR\r\n--b--\r\n"));
 }
 
 }  // namespace
