@@ -280,7 +280,7 @@ void TForm1::BuildMenus() {
                           const char* slot) {
     QAction* a = MakeAction(name, caption, nullptr);
     a->setShortcut(key);
-    connect(a, &QAction::triggered, this, [slot] {
+    WireCommand({name}, [slot] {
       if (QWidget* w = QApplication::focusWidget()) QMetaObject::invokeMethod(w, slot);
     });
     return a;
@@ -325,8 +325,7 @@ void TForm1::BuildMenus() {
     a->setChecked(s.tag == 2);
     a->setData(s.tag);
     sort_group->addAction(a);
-    connect(a, &QAction::triggered, this,
-            [this, tag = s.tag] { Guarded([this, tag] { mnuSortNewClick(tag); }); });
+    WireCommand({s.name}, [this, tag = s.tag] { mnuSortNewClick(tag); });
     view->addAction(a);
   }
   view->addSeparator();
@@ -382,8 +381,7 @@ void TForm1::BuildMenus() {
   for (const ColourItem& c : colours) {
     QAction* a = MakeAction(c.name, c.caption, nullptr);
     a->setData(c.tag);
-    connect(a, &QAction::triggered, this,
-            [this, tag = c.tag] { Guarded([this, tag] { mnuColorClick(tag); }); });
+    WireCommand({c.name}, [this, tag = c.tag] { mnuColorClick(tag); });
     colour_menu->addAction(a);
   }
   list_->addAction(colour_menu->menuAction());

@@ -1,7 +1,9 @@
 // The HTML view on the web engine, locked down: off-the-record profile, no JavaScript, no
-// plugins, and every request that is not for a local file refused.
+// plugins; it loads the scratch page the window writes and nothing else, and never
+// navigates away from it.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "app/html_pane.h"
@@ -10,9 +12,13 @@ class QUrl;
 
 namespace app {
 
-std::unique_ptr<HtmlPane> MakeWebHtmlPane(QWidget* parent);
+// on_refused, when given, hears every request and navigation the view refused (for tests
+// and tracing).
+std::unique_ptr<HtmlPane> MakeWebHtmlPane(QWidget* parent,
+                                          std::function<void(const QUrl&)> on_refused = {});
 
-// The request filter alone, for tests: true when the URL may be loaded.
-bool WebRequestAllowed(const QUrl& url);
+// The request filter alone: true only for the scratch page itself (a fragment or query on
+// it aside). Nothing is allowed before a page was given.
+bool WebRequestAllowed(const QUrl& url, const QUrl& scratch_page);
 
 }  // namespace app

@@ -28,11 +28,78 @@ using testing::P;
 using testing::Rec;
 using testing::TestStore;
 
-TEST(WebHtmlPaneTest, OnlyLocalFilesMayLoad) {
-  EXPECT_TRUE(WebRequestAllowed(QUrl::fromLocalFile(QStringLiteral("/tmp/test.htm"))));
-  EXPECT_FALSE(WebRequestAllowed(QUrl(QStringLiteral("http://127.0.0.1/x.png"))));
-  EXPECT_FALSE(WebRequestAllowed(QUrl(QStringLiteral("https://example.com/"))));
-  EXPECT_FALSE(WebRequestAllowed(QUrl(QStringLiteral("data:text/html,hi"))));
+TEST(WebHtmlPaneTest, OnlyTheScratchPageMayLoad) {
+  const QUrl page = QUrl::fromLocalFile(QStringLiteral("/app/test.htm"));
+  EXPECT_TRUE(WebRequestAllowed(page, page));
+  EXPECT_TRUE(WebRequestAllowed(QUrl(QStringLiteral("file:///app/test.htm#part")), page));
+  EXPECT_FALSE(WebRequestAllowed(QUrl::fromLocalFile(QStringLiteral("/app/Account.ini")), page));
+  EXPECT_FALSE(WebRequestAllowed(QUrl::fromLocalFile(QStringLiteral("/app/test.htm/x")), page));
+  EXPECT_FALSE(WebRequestAllowed(QUrl(QStringLiteral("http://127.0.0.1/x.png")), page));
+  EXPECT_FALSE(WebRequestAllowed(QUrl(QStringLiteral("https://example.com/")), page));
+  EXPECT_FALSE(WebRequestAllowed(QUrl(QStringLiteral("data:text/html,hi")), page));
+  EXPECT_FALSE(WebRequestAllowed(page, QUrl()));  // nothing before the window names a page
+}
+
+// Loads a page into a fresh pane and waits for it; the refused requests are collected.
+struct LoadedPane {
+  explicit LoadedPane(const std::filesystem::path& page)
+      : pane(MakeWebHtmlPane(&parent, [this](const QUrl& url) { refused.push_back(url); })),
+        view(qobject_cast<QWebEngineView*>(pane->widget())) {
+    QSignalSpy finished(view, &QWebEngineView::loadFinished);
+    pane->Navigate(page);
+    loaded = finished.wait(20000) && finished.front().front().toBool();
+  }
+  QWidget parent;
+  std::unique_ptr<HtmlPane> pane;
+  QWebEngineView* view;
+  std::vector<QUrl> refused;
+  bool loaded = false;
+};
+
+TEST(WebHtmlPaneTest, OtherLocalFilesAndNavigationsAreRefused) {
+  TestStore s;
+  platform::WriteFileAtomic(s.path() / "Account.ini", "acc\tpop\tuser\tsecret\r\n");
+  platform::WriteFileAtomic(s.path() / "other.htm", "<html><title>other</title></html>");
+  const std::filesystem::path page = s.path() / "test.htm";
+  platform::WriteFileAtomic(
+      page,
+      "<html><head><title>scratch</title><meta http-equiv=\"refresh\" content=\"0; "
+      "url=other.htm\"></head><body><iframe src=\"Account.ini\"></iframe>"
+      "<img src=\"other.htm\"></body></html>\r\n");
+  LoadedPane loaded(page);
+  ASSERT_TRUE(loaded.loaded);
+  QTest::qWait(500);  // time for the refresh to fire
+  EXPECT_EQ(loaded.view->title(), QStringLiteral("scratch"));
+  EXPECT_EQ(loaded.view->url(), QUrl::fromLocalFile(QString::fromStdString(page.string())));
+  const QUrl account =
+      QUrl::fromLocalFile(QString::fromStdString((s.path() / "Account.ini").string()));
+  bool account_refused = false;
+  for (const QUrl& url : loaded.refused) account_refused = account_refused || url == account;
+  EXPECT_TRUE(account_refused) << loaded.refused.size();
+  const QUrl other = QUrl::fromLocalFile(QString::fromStdString((s.path() / "other.htm").string()));
+  bool other_refused = false;
+  for (const QUrl& url : loaded.refused) other_refused = other_refused || url == other;
+  EXPECT_TRUE(other_refused);  // the refresh, and the image of a local file
+  QString html;
+  bool got = false;
+  loaded.view->page()->toHtml([&](const QString& h) {
+    html = h;
+    got = true;
+  });
+  ASSERT_TRUE(QTest::qWaitFor([&] { return got; }, 10000));
+  EXPECT_FALSE(html.contains(QStringLiteral("secret")));
+}
+
+TEST(WebHtmlPaneTest, TheMarkedUtf8PageIsReadAsUtf8WhateverItsHtmlSays) {
+  TestStore s;
+  const std::filesystem::path page = s.path() / "test.htm";
+  for (const char* charset : {"iso-2022-jp", "utf-8", "shift_jis"}) {
+    platform::WriteFileAtomic(page, std::string("\xEF\xBB\xBF<html><head><meta charset=\"") +
+                                        charset + "\"><title>会議の案内</title></head></html>");
+    LoadedPane loaded(page);
+    ASSERT_TRUE(loaded.loaded) << charset;
+    EXPECT_EQ(loaded.view->title(), QString::fromUtf8("会議の案内")) << charset;
+  }
 }
 
 TEST(WebHtmlPaneTest, PageShowsWithoutScriptsOrRemoteLoads) {
