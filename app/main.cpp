@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "app/qt_ui_services.h"
 #include "app/web_html_pane.h"
+#include "compose/compose_window.h"
 #include "receive/receive_window.h"
 
 int main(int argc, char** argv) {
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
   ui.SetParentWindow(&form);
   // The other windows in their order: accounts, composer, address book, merge confirmation,
   // rules, then the new-mail window (its 新着チェック handler runs after the rules window's).
+  compose::CreateComposeWindow(form);
   receive::CreateReceiveWindow(form);
   form.show();
   return QApplication::exec();
