@@ -2,6 +2,7 @@
 // attachments, read back over POP3 and checked by an independent parser; and a 100-row merge
 // over one connection.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -16,6 +17,8 @@
 #include "platform/testing/temp_app_dir.h"
 #include "store/account_file.h"
 #include "store/paths.h"
+#include "store/record.h"
+#include "store/settings.h"
 #include "transport/pop3.h"
 
 namespace compose {
@@ -161,6 +164,61 @@ TEST_F(SendMailServerTest, HundredRowMergeOverOneConnection) {
   std::ifstream log(std::string(YUBINKO_SEND_MAIL_DIR) + "/log/postfix.log");
   const std::string log_text((std::istreambuf_iterator<char>(log)), {});
   EXPECT_NE(log_text.find("data=100 "), std::string::npos);
+}
+
+}  // namespace
+}  // namespace compose
+
+namespace compose {
+namespace {
+
+// Runs a shell command, answering its exit status and what it wrote to stderr.
+int RunCli(const std::string& command, const std::filesystem::path& err, std::string& stderr_text) {
+  const int status = std::system((command + " 2>" + err.string()).c_str());
+  std::ifstream in(err);
+  stderr_text.assign((std::istreambuf_iterator<char>(in)), {});
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(SendCliTest, SendsFromTheStartupAccountAndReportsRefusals) {
+  platform::testing::TempAppDir dir;
+  platform::FileSystem fs(dir.path());
+  store::AccountRecord a;
+  a.AccountName = "alice";
+  a.UserId = "alice";
+  a.Password = "alicepw";
+  a.SmtpServer = "127.0.0.1";
+  a.OwnAddress = "alice@example.test";
+  a.SmtpPort = std::to_string(YUBINKO_SMTP_PORT);
+  store::AccountRecord other = a;
+  other.AccountName = "other";
+  other.SmtpPort = "1";
+  store::SaveAccountList(fs, {other.Line(), a.Line()});
+  store::SaveCurrentAccountName(fs, "alice");
+  const std::string cli = std::string(YUBINKO_CLI) + " send " + dir.path().string();
+  const std::filesystem::path err = dir.path() / "err.txt";
+  std::string text;
+
+  EXPECT_EQ(RunCli("printf 'こんにちは ①\\n' | " + cli +
+                       " --to bob@example.test --subject 'テスト～' --cc alice@example.test",
+                   err, text),
+            0)
+      << text;
+  const std::vector<std::string> sent =
+      store::SplitLines(fs.ReadFile(store::SentIndexPath()).value_or(""));
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_NE(sent[0].find(platform::Sjis("\tテスト～\tbob@example.test\t")), std::string::npos);
+
+  EXPECT_EQ(RunCli("echo x | " + cli + " --to reject550@example.test --subject s", err, text), 1);
+  EXPECT_NE(text.find("Mailbox unavailable"), std::string::npos) << text;
+  EXPECT_EQ(
+      RunCli("echo x | " + cli + " --to bob@example.test --subject s --account other", err, text),
+      1);
+  EXPECT_FALSE(text.empty());
+  EXPECT_EQ(
+      RunCli("echo x | " + cli + " --to bob@example.test --subject s --account nobody", err, text),
+      1);
+  EXPECT_EQ(store::SplitLines(fs.ReadFile(store::SentIndexPath()).value_or("")).size(), 1u);
 }
 
 }  // namespace
