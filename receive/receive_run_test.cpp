@@ -376,3 +376,30 @@ TEST(ReceiveRunTest, LargeMessagesComeThroughTheSpoolFileIntact) {
 
 }  // namespace
 }  // namespace receive
+
+namespace receive {
+namespace {
+
+TEST(ReceiveRunTest, LongMessageIdsSharingAPrefixKeepTheirOwnFiles) {
+  const std::string prefix = "<" + std::string(60, 'n') + ".";
+  testing::Fixture f;
+  transport::testing::ScriptedServer server(testing::Script()
+                                                .Stat(2)
+                                                .Retr(1, testing::Mail(prefix + "1@x>", "one"))
+                                                .List(1, 1)
+                                                .Retr(2, testing::Mail(prefix + "2@x>", "two"))
+                                                .List(2, 1)
+                                                .Quit()
+                                                .steps);
+  f.Aim(server);
+  EXPECT_EQ(ReceiveRun(f.context).Run().new_count, 2);
+  ASSERT_EQ(server.Finish(), "");
+  const std::string folder = f.state.current_folder;
+  EXPECT_NE(f.MessageFile(folder, prefix + "1@x>").find(testing::S("件名：one")),
+            std::string::npos);
+  EXPECT_NE(f.MessageFile(folder, prefix + "2@x>").find(testing::S("件名：two")),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace receive

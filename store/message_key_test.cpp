@@ -4,6 +4,11 @@
 
 #include "platform/clock.h"
 #include "platform/codepage.h"
+#include "platform/filesystem.h"
+#include "platform/testing/temp_app_dir.h"
+#include "store/message_file.h"
+#include "store/paths.h"
+#include "store/startup.h"
 
 namespace store {
 namespace {
@@ -30,7 +35,13 @@ struct StemCase {
 
 class FileStemTest : public ::testing::TestWithParam<StemCase> {};
 
-TEST_P(FileStemTest, Maps) { EXPECT_EQ(FileStem(GetParam().key), GetParam().stem); }
+// The rows pin the mapping as older stores have it on disk; keys that fit a stem keep it.
+TEST_P(FileStemTest, Maps) {
+  EXPECT_EQ(LegacyFileStem(GetParam().key), GetParam().stem);
+  if (GetParam().stem.size() < 50) {
+    EXPECT_EQ(FileStem(GetParam().key), GetParam().stem);
+  }
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Keys, FileStemTest,
@@ -67,6 +78,49 @@ TEST(FileStemTest, StemsNeverLeaveTheFolder) {
 TEST(FileStemTest, KeysDifferingOnlyInCaseAreOneKey) {
   EXPECT_TRUE(SameKey("<ABC@x.COM>", "<abc@X.com>"));
   EXPECT_FALSE(SameKey(platform::Sjis("<あ>"), platform::Sjis("<ア>")));
+}
+
+// Notification mail often carries long Message-IDs that differ only after 50 bytes.
+TEST(FileStemTest, LongKeysSharingTheirFirstFiftyBytesGetTheirOwnStems) {
+  const std::string prefix = "<" + std::string(55, 'n') + ".";
+  const std::string a = prefix + "1@example.test>";
+  const std::string b = prefix + "2@example.test>";
+  EXPECT_EQ(LegacyFileStem(a), LegacyFileStem(b));
+  EXPECT_NE(FileStem(a), FileStem(b));
+  EXPECT_EQ(FileStem(a).size(), 50u);
+  EXPECT_TRUE(FileStem(a).starts_with("0" + std::string(40, 'n') + "~"));
+  // Keys compare without letter case and spaces: so do their stems.
+  EXPECT_EQ(FileStem(a), FileStem(prefix + "1@EXAMPLE.test>"));
+  EXPECT_EQ(FileStem(a), FileStem(prefix + "1@example. test>"));
+  // The kept part never ends in half a character.
+  const std::string sjis = "<" + std::string(39, 'a') + "\x95\x5c" + std::string(20, 'z') + ">";
+  EXPECT_EQ(FileStem(sjis).substr(0, 41), "0" + std::string(39, 'a') + "_");
+}
+
+TEST(FileStemTest, StoresWithOldStemsKeepTheirMessages) {
+  platform::testing::TempAppDir dir;
+  platform::FileSystem fs(dir.path());
+  const std::string folder = AccountFolder("acct");
+  const std::string prefix = "<" + std::string(55, 'n') + ".";
+  const std::string mine = prefix + "1@x>";
+  const std::string other = prefix + "2@x>";
+  // An old store: the message of `mine` under the shared stem, with its attachments.
+  fs.ForceDirectories(folder + "Attachment\\" + LegacyFileStem(mine));
+  fs.WriteFileAtomic(folder + "Attachment\\" + LegacyFileStem(mine) + "\\a.txt", "A");
+  fs.WriteFileAtomic(folder + LegacyFileStem(mine) + ".txt",
+                     "To=\r\nReplyTo=\r\nCCList=\r\n"
+                     "Message-ID=" +
+                         mine + "\r\n");
+  fs.WriteFileAtomic(FolderIndexPath(folder), mine + "\tsubj\r\n" + other + "\tsubj\r\n");
+  PrepareFolderIndex(fs, folder);
+  EXPECT_TRUE(fs.FileExists(MessageFilePath(folder, mine)));
+  EXPECT_FALSE(fs.FileExists(folder + LegacyFileStem(mine) + ".txt"));
+  EXPECT_EQ(fs.ReadFile(AttachmentDirectory(folder, mine) + "a.txt"),
+            std::optional<std::string>("A"));
+  // The other key of that prefix never had a file of its own; it takes nothing.
+  EXPECT_FALSE(fs.FileExists(MessageFilePath(folder, other)));
+  PrepareFolderIndex(fs, folder);  // a second start changes nothing
+  EXPECT_TRUE(fs.FileExists(MessageFilePath(folder, mine)));
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 // Store preparation at start-up and during the tree build.
 #include "store/startup.h"
 
+#include "store/message_file.h"
+#include "store/message_key.h"
 #include "store/paths.h"
+#include "store/record.h"
 
 namespace store {
 
@@ -38,6 +41,25 @@ AccountFolderState PrepareAccountFolder(const platform::FileSystem& fs,
   return state;
 }
 
+void AdoptLegacyStem(const platform::FileSystem& fs, std::string_view folder_dir,
+                     std::string_view key) {
+  const std::string legacy = LegacyFileStem(key);
+  const std::string stem = FileStem(key);
+  if (legacy == stem) return;
+  const std::string folder(folder_dir);
+  const std::string target = folder + stem + ".txt";
+  const std::string source = folder + legacy + ".txt";
+  if (fs.FileExists(target) || !fs.FileExists(source)) return;
+  // Another key of the same 50-byte prefix may own the old file: only its own key moves it.
+  std::optional<std::string> text = fs.ReadFile(source);
+  if (!text || !SameKey(ReadHeaderValue(*text, "Message-ID"), key)) return;
+  fs.RenameFile(source, target);
+  const std::string attachments = folder + std::string(kAttachmentDirName) + "\\";
+  if (fs.DirectoryExists(attachments + legacy)) {
+    fs.MoveDirectory(attachments + legacy, attachments + stem);
+  }
+}
+
 int PrepareFolderIndex(const platform::FileSystem& fs, std::string_view folder_dir) {
   std::string path = FolderIndexPath(folder_dir);
   std::optional<std::string> text = fs.ReadFile(path);
@@ -47,6 +69,7 @@ int PrepareFolderIndex(const platform::FileSystem& fs, std::string_view folder_d
   }
   IndexList list;  // sorted, so a duplicated line counts once
   list.SetText(*text);
+  for (const std::string& line : list.lines()) AdoptLegacyStem(fs, folder_dir, GetField(line, 0));
   return list.UnreadCount();
 }
 

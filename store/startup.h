@@ -31,8 +31,14 @@ AccountFolderState PrepareAccountFolder(const platform::FileSystem& fs,
 void LoadOrCreateReceivedKeys(const platform::FileSystem& fs, std::string_view account_dir,
                               IndexList& received_keys);
 
+// Moves the message file and attachment directory of a key longer than a stem from the stem
+// older stores gave it (LegacyFileStem) to its own, when the old file holds that key and the
+// new one does not exist yet.
+void AdoptLegacyStem(const platform::FileSystem& fs, std::string_view folder_dir,
+                     std::string_view key);
+
 // For the tree build: writes an empty MsgID.ini in `folder_dir` when it has none,
-// otherwise counts the unread records of its index.
+// otherwise counts the unread records of its index (adopting old stems on the way).
 int PrepareFolderIndex(const platform::FileSystem& fs, std::string_view folder_dir);
 
 }  // namespace store
