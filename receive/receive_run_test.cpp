@@ -310,18 +310,6 @@ TEST(ReceiveRunTest, RunDoesNotStartInsideAnotherCommand) {
   EXPECT_TRUE(f.ui.shown.empty());
 }
 
-}  // namespace
-}  // namespace receive
-
-namespace receive {
-namespace {
-
-using testing::Fixture;
-using testing::Mail;
-using testing::S;
-using testing::Script;
-using transport::testing::ScriptedServer;
-
 TEST(ReceiveRunTest, SilentServerEndsTheRunAtItsReadTimeOut) {
   Fixture f(/*delete_after=*/true);
   ScriptedServer server(Script()
@@ -373,12 +361,6 @@ TEST(ReceiveRunTest, LargeMessagesComeThroughTheSpoolFileIntact) {
   EXPECT_EQ(raw->size(), broken.size() + std::count(broken.begin(), broken.end(), '\n'));
   EXPECT_TRUE(raw->ends_with("QUJDR\r\n--b--\r\n"));
 }
-
-}  // namespace
-}  // namespace receive
-
-namespace receive {
-namespace {
 
 TEST(ReceiveRunTest, LongMessageIdsSharingAPrefixKeepTheirOwnFiles) {
   const std::string prefix = "<" + std::string(60, 'n') + ".";
