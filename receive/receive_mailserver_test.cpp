@@ -164,6 +164,18 @@ TEST_F(ReceiveMailServerTest, VariedJapaneseMailIsStoredAsPythonReadsIt) {
   EXPECT_EQ(MailboxCount(), 9);
 }
 
+TEST_F(ReceiveMailServerTest, CliFailsWithTheErrorWhenItCannotConnect) {
+  platform::testing::TempAppDir dir;
+  port_ = 1;  // nothing listens there
+  MakeStore(dir.path(), false);
+  int status = -1;
+  const std::string both =
+      Capture(std::string(YUBINKO_CLI) + " receive " + dir.path().string() + " 2>&1", &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_NE(both.find("接続できませんでした。"), std::string::npos) << both;
+  EXPECT_EQ(both.find("新着メールは"), std::string::npos);
+}
+
 TEST_F(ReceiveMailServerTest, DeleteAfterReceiveEmptiesTheMailbox) {
   Seed("--count 20");
   platform::testing::TempAppDir dir;
