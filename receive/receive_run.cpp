@@ -51,6 +51,11 @@ RunResult ReceiveRun::Run() {
   c_.view.SetMode(platform::Sjis("受信"), 0, 255, 0);
   message_count_ = s.POP.MessageCount();
   AlignCurrentFolder();
+  // The folder and key list this run fills. A folder click while window events run may list
+  // another folder or account; the run's records and keys still go where its mail went.
+  run_folder_ = s.current_folder;
+  run_account_dir_ = s.account_dir;
+  known_ = s.received_keys;
   s.abort = false;
   s.Msg.DeleteTempFiles = true;  // the reader's part files go once they are copied or dropped
 
@@ -123,11 +128,11 @@ ReceiveRun::Step ReceiveRun::ReceiveMessage(int number) {
     return Step::kStop;
   }
   const std::string key = MessageKey(s.Msg, spool_.ContentHash());
-  if (s.received_keys.Find(key) >= 0) return Step::kNext;
+  if (known_.Find(key) >= 0) return Step::kNext;
 
   ++result_.new_count;
   MessageValues values = DecodeValues(s.Msg, key, s.POP.MessageSize(number));
-  std::string folder = s.current_folder;
+  std::string folder = run_folder_;
   bool routed = false;
   if (const int position = rules_.FindRule(values.subject, values.sender); position >= 0) {
     const rules::Rule& rule = rules_.rule(position);
@@ -166,10 +171,15 @@ void ReceiveRun::StoreInFolder(int number, const std::string& folder, bool parse
     if (it == routed_.end()) it = routed_.insert(routed_.end(), {folder, {}});
     it->second.push_back(record);
   } else {
-    s.folder_index.Add(record);
-    c_.view.InsertRowAtTop(record);
+    own_records_.push_back(record);
+    if (s.current_folder == run_folder_) {
+      s.folder_index.Add(record);
+      c_.view.InsertRowAtTop(record);
+    }
   }
-  s.received_keys.Add(values.key);
+  known_.Add(values.key);
+  new_keys_.push_back(values.key);
+  if (s.account_dir == run_account_dir_) s.received_keys.Add(values.key);
   if (delete_after_receive_) pending_deletes_.push_back(number);
 }
 
@@ -193,6 +203,26 @@ void ReceiveRun::SaveRoutedRecords() {
   }
 }
 
+void ReceiveRun::SaveRunLists() {
+  state::MainState& s = c_.state;
+  if (s.current_folder == run_folder_) {
+    s.folder_index.Save(s.fs, store::FolderIndexPath(run_folder_));
+  } else if (!own_records_.empty()) {
+    state::SortedList index;
+    index.Load(s.fs, store::FolderIndexPath(run_folder_));
+    for (const std::string& record : own_records_) index.Add(record);
+    index.Save(s.fs, store::FolderIndexPath(run_folder_));
+  }
+  if (s.account_dir == run_account_dir_) {
+    s.received_keys.Save(s.fs, store::ReceivedKeysPath(run_account_dir_));
+  } else {
+    state::SortedList keys;
+    keys.Load(s.fs, store::ReceivedKeysPath(run_account_dir_));
+    for (const std::string& key : new_keys_) keys.Add(key);
+    keys.Save(s.fs, store::ReceivedKeysPath(run_account_dir_));
+  }
+}
+
 void ReceiveRun::MakeDurableAndQuit() {
   state::MainState& s = c_.state;
   bool durable = true;
@@ -201,8 +231,7 @@ void ReceiveRun::MakeDurableAndQuit() {
       // Message files and attachments first, then the lists that name them.
       SyncStore(s.fs);
       SaveRoutedRecords();
-      s.folder_index.Save(s.fs, store::FolderIndexPath(s.current_folder));
-      s.received_keys.Save(s.fs, store::ReceivedKeysPath(s.account_dir));
+      SaveRunLists();
       SyncStore(s.fs);
     }
   } catch (const std::exception& e) {

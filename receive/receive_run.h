@@ -37,6 +37,8 @@ class ReceiveRun {
                      const std::string& reader_error, MessageValues& values, bool routed);
   // Appends the records routed into each rule folder to that folder's index.
   void SaveRoutedRecords();
+  // Saves the run's folder index and received keys, also when another folder is listed now.
+  void SaveRunLists();
   // End of the run: indexes saved and flushed, then the deletions marked, then QUIT.
   void MakeDurableAndQuit();
   void ShowResult();
@@ -44,6 +46,11 @@ class ReceiveRun {
   PopContext& c_;
   Spool spool_;
   rules::RuleSet rules_;
+  std::string run_folder_;
+  std::string run_account_dir_;
+  state::SortedList known_;               // the received keys as this run knows them
+  std::vector<std::string> own_records_;  // stored into run_folder_ in this run
+  std::vector<std::string> new_keys_;
   bool delete_after_receive_ = false;
   int message_count_ = 0;
   bool stored_ = false;

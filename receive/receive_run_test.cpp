@@ -383,5 +383,31 @@ TEST(ReceiveRunTest, LongMessageIdsSharingAPrefixKeepTheirOwnFiles) {
             std::string::npos);
 }
 
+TEST(ReceiveRunTest, FolderClickDuringARunLosesNoRecord) {
+  Fixture f;
+  const std::string other = store::AccountFolder("acct") + "other\\";
+  f.state.fs.ForceDirectories(other);
+  ScriptedServer server(Script()
+                            .Stat(2)
+                            .Retr(1, Mail("<a@x>", "a"))
+                            .List(1, 1)
+                            .Retr(2, Mail("<b@x>", "b"))
+                            .List(2, 1)
+                            .Quit()
+                            .steps);
+  f.Aim(server);
+  // Between the two messages the user lists another folder, as a tree click does.
+  f.ui.on_process_events = [&] {
+    if (f.ui.process_events_calls != 2) return;
+    f.state.current_folder = other;
+    f.state.folder_index.Load(f.state.fs, store::FolderIndexPath(other));
+  };
+  EXPECT_EQ(ReceiveRun(f.context).Run().new_count, 2);
+  EXPECT_EQ(server.Finish(), "");
+  EXPECT_EQ(f.IndexOnDisk(store::AccountFolder("acct")).size(), 2u);
+  EXPECT_TRUE(f.IndexOnDisk(other).empty());
+  EXPECT_EQ(f.KeysOnDisk().size(), 2u);
+}
+
 }  // namespace
 }  // namespace receive
