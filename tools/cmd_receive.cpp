@@ -64,9 +64,7 @@ bool SelectAccount(state::MainState& state) {
   for (int p = 1; position == 0 && p <= static_cast<int>(state.AccountList.size()); ++p) {
     if (!store::AccountNameAt(state.AccountList, p).empty()) position = p;
   }
-  if (position == 0 || state.CurrentAccountName.empty()) {
-    if (position == 0) return false;
-  }
+  if (position == 0) return false;
   state.AccountPosition = position;
   const std::string name = store::AccountNameAt(state.AccountList, position);
   const store::AccountFolderState folder = store::PrepareAccountFolder(
