@@ -1,6 +1,7 @@
 // The new-mail information window and the receiving commands of the main window.
 #include "receive/receive_window.h"
 
+#include <QAction>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -108,6 +109,15 @@ TForm5* CreateReceiveWindow(app::TForm1& form1) {
   form1.WireCommand({"mnuPopDelModeEnd"}, [&mode] { mode.Leave(); });
   form1.WireCommand({"mnuDelByNumber"}, [&mode] { mode.DeleteByNumber(); });
   form1.WireCommand({"mnuNewCheck"}, [form5] { form5->mnuNewCheckClick(); });
+  // While the list shows the server, the local-delete command deletes the marked messages
+  // there; the main window's own handler leaves such rows alone.
+  for (const char* name : {"mnuLocalMailDel", "mnuPopLocalMailDel", "tbLocalDel"}) {
+    QObject::connect(form1.action(QString::fromLatin1(name)), &QAction::triggered, form5,
+                     [&form1, &mode] {
+                       if (form1.state().deletion_mode)
+                         form1.Guarded([&mode] { mode.DeleteMarked(); });
+                     });
+  }
   return form5;
 }
 

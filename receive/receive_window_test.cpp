@@ -97,20 +97,33 @@ TEST_F(ReceiveWindowTest, DeletionModeListsTheServerInFuchsiaAndLeavesBackToTheF
                             .List(1, 11)
                             .Retr(2, Mail("<b@x>", "two"))
                             .List(2, 22)
+                            .Dele(2)
                             .Quit()
                             .steps);
+  ScriptedServer relisting(Script().Stat(1).Retr(1, Mail("<a@x>", "one")).List(1, 11).Quit().steps);
   Open(server);
+  // Each listing connects afresh: the relisting goes to the second server.
+  form1->state().POP.OnDisconnected = [this, &relisting] {
+    form1->SetMode(S("通常"), 0, 255, 255);
+    form1->state().POP.Port = relisting.Port();
+  };
   Trigger("tbDelMode");
   EXPECT_EQ(U(form1->ModeText()), "削除");
-  EXPECT_NE(form1->findChild<QLabel*>(QStringLiteral("LblMode")) == nullptr
-                ? QString()
-                : form1->findChild<QLabel*>(QStringLiteral("LblMode"))->styleSheet(),
-            QString());
+  QLabel* mode_label = form1->findChild<QLabel*>(QStringLiteral("LblMode"));
+  ASSERT_NE(mode_label, nullptr);
+  EXPECT_TRUE(mode_label->styleSheet().contains(QStringLiteral("rgb(255, 0, 255)")));
   ASSERT_EQ(form1->model().rowCount(), 2);
   EXPECT_EQ(Cell(0, 0), "one");  // server order
   EXPECT_EQ(U(form1->StatusText(1)), "削除モードで接続中。メールは2件です。");
-  Trigger("mnuPopDelModeEnd");
+  // The local-delete command in this mode deletes the marked message on the server and lists
+  // what is left (on the second server).
+  List()->selectRow(1);
+  Trigger("tbLocalDel");
   EXPECT_EQ(server.Finish(), "");
+  ASSERT_EQ(form1->model().rowCount(), 1);
+  EXPECT_EQ(Cell(0, 0), "one");
+  Trigger("mnuPopDelModeEnd");
+  EXPECT_EQ(relisting.Finish(), "");
   EXPECT_FALSE(form1->state().deletion_mode);
   EXPECT_EQ(form1->model().rowCount(), 0);
   EXPECT_EQ(U(form1->ModeText()), "通常");
