@@ -132,7 +132,9 @@ void TForm1::TreeView1Click() {
   if (node == nullptr) return;
   SetStatusText(1, QString());
   SetMode(kNormal, 0, 255, 255);
-  state_.deletion_mode = false;  // the POP3 connection of deletion mode is not built yet
+  // Leaving deletion mode closes its connection; QUIT commits nothing, as no row was deleted.
+  if (state_.deletion_mode && state_.POP.IsConnected()) state_.POP.Disconnect();
+  state_.deletion_mode = false;
   state_.sent_view = false;
   state_.extraction_view = false;
   if (node->parent() == nullptr) {

@@ -175,7 +175,7 @@ void TForm1::mnuColorClick(int tag) {
 }
 
 void TForm1::mnuLocalMailDelClick() {
-  if (state_.deletion_mode) return;  // deletion mode's own delete is not built yet
+  if (state_.deletion_mode) return;  // the receive window deletes on the server then
   const int depth = ListedNodeDepth();
   if (FirstSelectedRow() < 0 || (depth != 1 && depth != 2)) return;
   ClearViewer();
