@@ -176,6 +176,29 @@ TEST_F(ReceiveMailServerTest, CliFailsWithTheErrorWhenItCannotConnect) {
   EXPECT_EQ(both.find("新着メールは"), std::string::npos);
 }
 
+TEST_F(ReceiveMailServerTest, RulesRouteIntoFoldersAndDeleteTheServerCopy) {
+  Seed("--count 4");  // subjects "seed message 1" and 3 are ASCII, 2 and 4 Japanese
+  platform::testing::TempAppDir dir;
+  MakeStore(dir.path(), false);
+  platform::FileSystem fs(dir.path());
+  fs.WriteFileAtomic("rule.ini", Sjis("件名\tmessage1\t削除\r\n件名\tmessage3\tacct\\三\r\n"));
+  int status = -1;
+  EXPECT_EQ(Receive(dir.path(), &status), "新着メールは4件です。\n");
+  EXPECT_EQ(status, 0);
+  const std::string folder = store::AccountFolder("acct");
+  const std::string routed = folder + Sjis("三") + "\\";
+  const std::vector<std::string> routed_index =
+      state::LoadLines(fs, store::FolderIndexPath(routed));
+  ASSERT_EQ(routed_index.size(), 1u);
+  EXPECT_EQ(Utf8(store::GetField(routed_index[0], 1)), "seedmessage3");
+  EXPECT_TRUE(fs.FileExists(store::MessageFilePath(routed, store::GetField(routed_index[0], 0))));
+  EXPECT_EQ(state::LoadLines(fs, store::FolderIndexPath(folder)).size(), 2u);
+  // The deleted message left the server; the other three stay (no delete after receive).
+  EXPECT_EQ(MailboxCount(), 3);
+  // It is not remembered: fetched again it is deleted again, and nothing else is new.
+  EXPECT_EQ(state::LoadLines(fs, store::ReceivedKeysPath(folder)).size(), 3u);
+}
+
 TEST_F(ReceiveMailServerTest, DeleteAfterReceiveEmptiesTheMailbox) {
   Seed("--count 20");
   platform::testing::TempAppDir dir;
