@@ -26,17 +26,22 @@ namespace {
 
 std::string S(const char* utf8) { return platform::Sjis(utf8); }
 
+// alice sending through the suite's Postfix.
+store::AccountRecord AliceAccount() {
+  store::AccountRecord a;
+  a.AccountName = "alice";
+  a.UserId = "alice";
+  a.Password = "alicepw";
+  a.SmtpServer = "127.0.0.1";
+  a.OwnAddress = "alice@example.test";
+  a.SmtpPort = std::to_string(YUBINKO_SMTP_PORT);
+  return a;
+}
+
 class SendMailServerTest : public ::testing::Test {
  protected:
   SendMailServerTest() : state_(dir_.path()) {
-    store::AccountRecord a;
-    a.AccountName = "alice";
-    a.UserId = "alice";
-    a.Password = "alicepw";
-    a.SmtpServer = "127.0.0.1";
-    a.OwnAddress = "alice@example.test";
-    a.SmtpPort = std::to_string(YUBINKO_SMTP_PORT);
-    state_.AccountList = {a.Line()};
+    state_.AccountList = {AliceAccount().Line()};
     fields_.sender_index = 0;
   }
 
@@ -183,13 +188,7 @@ int RunCli(const std::string& command, const std::filesystem::path& err, std::st
 TEST(SendCliTest, SendsFromTheStartupAccountAndReportsRefusals) {
   platform::testing::TempAppDir dir;
   platform::FileSystem fs(dir.path());
-  store::AccountRecord a;
-  a.AccountName = "alice";
-  a.UserId = "alice";
-  a.Password = "alicepw";
-  a.SmtpServer = "127.0.0.1";
-  a.OwnAddress = "alice@example.test";
-  a.SmtpPort = std::to_string(YUBINKO_SMTP_PORT);
+  const store::AccountRecord a = AliceAccount();
   store::AccountRecord other = a;
   other.AccountName = "other";
   other.SmtpPort = "1";
