@@ -277,8 +277,23 @@ void TForm3::dropEvent(QDropEvent* event) {
   event->acceptProposedAction();
 }
 
+namespace {
+
+// The accounts window, when it exists: its own-address box and signature are what New and
+// the sender box use.
+QWidget* AccountsWindow(app::TForm1& form1) {
+  return form1.findChild<QDialog*>(QStringLiteral("Form2"), Qt::FindDirectChildrenOnly);
+}
+
+}  // namespace
+
 std::string TForm3::OwnAddress() const {
   if (hooks_.own_address) return hooks_.own_address();
+  if (QWidget* form2 = AccountsWindow(form1_)) {
+    if (auto* edit = form2->findChild<QLineEdit*>(QStringLiteral("Edit6"))) {
+      return S(edit->text());
+    }
+  }
   const state::MainState& st = form1_.state();
   const std::size_t at = static_cast<std::size_t>(st.AccountPosition - 1);
   return at < st.AccountList.size() ? store::GetField(st.AccountList[at], 5) : std::string();
@@ -286,6 +301,11 @@ std::string TForm3::OwnAddress() const {
 
 std::string TForm3::Signature() const {
   if (hooks_.signature) return hooks_.signature();
+  if (QWidget* form2 = AccountsWindow(form1_)) {
+    if (auto* memo = form2->findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))) {
+      return S(memo->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n")));
+    }
+  }
   const state::MainState& st = form1_.state();
   const std::size_t at = static_cast<std::size_t>(st.AccountPosition - 1);
   if (at >= st.AccountList.size()) return {};
@@ -322,11 +342,18 @@ bool ReadSelection(app::TForm1& form1, SelectedMessage& selected, std::vector<st
   if (row < 0) return false;
   const app::Row& r = form1.model().row(row);
   selected = {r.key(), r.col[0], r.col[1]};
-  if (auto* body = form1.findChild<QTextEdit*>(QStringLiteral("memBody"))) {
+  // Looked up inside the main window's own panels: the windows it owns have lists and memos
+  // of the same names.
+  QWidget* middle = form1.findChild<QWidget*>(QStringLiteral("Panel2"));
+  QWidget* bottom = form1.findChild<QWidget*>(QStringLiteral("Panel3"));
+  if (auto* body =
+          middle == nullptr ? nullptr : middle->findChild<QTextEdit*>(QStringLiteral("memBody"))) {
     shown = store::SplitLines(S(body->toPlainText()));
   }
   if (attachment_names != nullptr) {
-    if (auto* list = form1.findChild<QListWidget*>(QStringLiteral("ListBox1"))) {
+    if (auto* list = bottom == nullptr
+                         ? nullptr
+                         : bottom->findChild<QListWidget*>(QStringLiteral("ListBox1"))) {
       for (int i = 0; i < list->count(); ++i) attachment_names->push_back(S(list->item(i)->text()));
     }
   }

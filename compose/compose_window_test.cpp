@@ -78,6 +78,24 @@ TEST_F(ComposeWindowTest, MainWindowCommandsAreWiredAndTheSenderBoxListsAccounts
   EXPECT_EQ(app::S(combo->currentText()), "me@x");
 }
 
+TEST_F(ComposeWindowTest, NewTakesOwnAddressAndSignatureFromTheAccountsWindow) {
+  // Stands in for the accounts window: a dialog of the main window with its documented names.
+  auto* form2 = new QDialog(form.get());
+  form2->setObjectName("Form2");
+  auto* edit6 = new QLineEdit(QStringLiteral("me2@x"), form2);
+  edit6->setObjectName("Edit6");
+  auto* memo = new QPlainTextEdit(QU("--\n署名"), form2);
+  memo->setObjectName("Memo1");
+  TForm6 form6(ui);
+  TForm3 composer(*form, form6, {});
+  composer.FormCreate();
+  composer.NewMailClick();
+  const ComposerFields f = composer.Fields();
+  EXPECT_EQ(f.sender_text, "me2@x");
+  EXPECT_EQ(f.sender_index, 1);  // the account used for sending follows the text
+  EXPECT_EQ(platform::Cp932ToUtf8(f.body), "\r\n\r\n--\r\n署名");
+}
+
 TEST_F(ComposeWindowTest, ReplyAndForwardFillTheComposerFromTheSelectedMessage) {
   Select({"<a@x>"});
   form->ListView1Click();
