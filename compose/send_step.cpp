@@ -172,7 +172,9 @@ SendOutcome SendStep::Send(ComposerFields& fields) {
     return out;
   }
   const int position = fields.sender_index;
-  if (position < 0 || position >= static_cast<int>(state_.AccountList.size())) {
+  // An empty sender box would go out as MAIL FROM:<>, the null sender of bounces.
+  if (position < 0 || position >= static_cast<int>(state_.AccountList.size()) ||
+      fields.sender_text.empty()) {
     out.message = NoAccountText();
     return out;
   }

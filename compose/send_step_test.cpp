@@ -323,11 +323,13 @@ TEST_F(SendStepTest, ChecksRefuseBeforeConnecting) {
     const char* subject;
     int account;
     const std::string& text;
+    const char* sender = "alice@example.test";
   };
   const Case cases[] = {
-      {true, "", "", 0, NoMergeFileText()},    {false, "", "s", 0, NoRecipientText()},
-      {false, "a@b", "", 0, NoSubjectText()},  {false, "a@b", "s", -1, NoAccountText()},
-      {false, "a@b", "s", 1, NoAccountText()},  // beyond the account list
+      {true, "", "", 0, NoMergeFileText()},        {false, "", "s", 0, NoRecipientText()},
+      {false, "a@b", "", 0, NoSubjectText()},      {false, "a@b", "s", -1, NoAccountText()},
+      {false, "a@b", "s", 1, NoAccountText()},      // beyond the account list
+      {false, "a@b", "s", 0, NoAccountText(), ""},  // the sender box emptied
   };
   for (const Case& c : cases) {
     UseServerPort(1);  // would be refused, but no check may get that far
@@ -335,6 +337,7 @@ TEST_F(SendStepTest, ChecksRefuseBeforeConnecting) {
     fields_.to = c.to;
     fields_.subject = c.subject;
     fields_.sender_index = c.account;
+    fields_.sender_text = c.sender;
     SendOutcome out = SendStep(state_, smtp_).Send(fields_);
     EXPECT_EQ(out.status, SendOutcome::kRefused);
     EXPECT_EQ(out.message, c.text);
