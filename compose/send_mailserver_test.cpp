@@ -9,9 +9,11 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <sstream>
 #include <thread>
 
 #include "compose/send_step.h"
+#include "compose/testing/mailbox.h"
 #include "jtext/convert.h"
 #include "platform/codepage.h"
 #include "platform/testing/temp_app_dir.h"
@@ -26,17 +28,7 @@ namespace {
 
 std::string S(const char* utf8) { return platform::Sjis(utf8); }
 
-// alice sending through the suite's Postfix.
-store::AccountRecord AliceAccount() {
-  store::AccountRecord a;
-  a.AccountName = "alice";
-  a.UserId = "alice";
-  a.Password = "alicepw";
-  a.SmtpServer = "127.0.0.1";
-  a.OwnAddress = "alice@example.test";
-  a.SmtpPort = std::to_string(YUBINKO_SMTP_PORT);
-  return a;
-}
+store::AccountRecord AliceAccount() { return testing::AliceAccount(YUBINKO_SMTP_PORT); }
 
 class SendMailServerTest : public ::testing::Test {
  protected:
@@ -45,36 +37,9 @@ class SendMailServerTest : public ::testing::Test {
     fields_.sender_index = 0;
   }
 
-  // bob's mailbox over POP3: the raw texts of every message.
-  std::vector<std::string> BobsMail() {
-    transport::TIdPOP3 pop;
-    pop.Host = "127.0.0.1";
-    pop.Port = YUBINKO_POP3_PORT;
-    pop.Username = "bob";
-    pop.Password = "bobpw";
-    pop.Connect();
-    std::vector<std::string> texts;
-    const int count = pop.MessageCount();
-    for (int n = 1; n <= count; ++n) {
-      std::vector<std::string> lines;
-      EXPECT_TRUE(pop.RetrieveRaw(n, lines));
-      std::string text;
-      for (const std::string& line : lines) text += line + "\r\n";
-      texts.push_back(std::move(text));
-    }
-    pop.Disconnect();
-    return texts;
-  }
-
-  // Delivery after "250 queued" takes milliseconds; wait at most ten seconds for `count`.
+  std::vector<std::string> BobsMail() { return testing::BobsMail(YUBINKO_POP3_PORT); }
   std::vector<std::string> WaitForBobsMail(std::size_t count) {
-    std::vector<std::string> texts;
-    for (int tries = 0; tries < 100; ++tries) {
-      texts = BobsMail();
-      if (texts.size() >= count) break;
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return texts;
+    return testing::WaitForBobsMail(YUBINKO_POP3_PORT, count);
   }
 
   std::string MakeFile(const std::string& utf8_name, const std::string& bytes) {
@@ -112,23 +77,17 @@ TEST_F(SendMailServerTest, JapaneseMessageArrivesAsTyped) {
   ASSERT_EQ(out.status, SendOutcome::kSent) << platform::Cp932ToUtf8(out.message);
   const std::vector<std::string> texts = WaitForBobsMail(before + 1);
   ASSERT_GT(texts.size(), before);
-  const std::string eml = (dir_.path() / "wire.eml").string();
-  std::ofstream(eml, std::ios::binary) << texts.back();
-
-  const std::string expected = (dir_.path() / "expected.json").string();
-  std::ofstream(expected) << R"({"subject": ")" << subject << R"(", "from_name": "アリス",)"
-                          << R"( "to_name": "山田 太郎", "body": ")"
-                          << R"(山田様\n\n① 議題～確認\n)"
-                          << R"(ｶﾞｷﾞｸﾞ ﾃｽﾄ\n.dot\n以上", "attachments": [)"
-                          << R"({"name": "資料.txt", "type": "text/plain", "path": ")" << txt
-                          << R"("}, {"name": "図.png", "type": "image/png", "path": ")" << image
-                          << R"("}, {"name": "写真.JPG", "type": "image/jpeg", "path": ")" << photo
-                          << R"("}]})";
-  const std::string command = "python3 " YUBINKO_ORACLE " " + eml + " " + expected + " > " +
-                              (dir_.path() / "oracle.txt").string() + " 2>&1";
-  const int rc = std::system(command.c_str());
-  std::ifstream report(dir_.path() / "oracle.txt");
-  const std::string report_text((std::istreambuf_iterator<char>(report)), {});
+  std::ostringstream expected;
+  expected << R"({"subject": ")" << subject << R"(", "from_name": "アリス",)"
+           << R"( "to_name": "山田 太郎", "body": ")"
+           << R"(山田様\n\n① 議題～確認\n)"
+           << R"(ｶﾞｷﾞｸﾞ ﾃｽﾄ\n.dot\n以上", "attachments": [)"
+           << R"({"name": "資料.txt", "type": "text/plain", "path": ")" << txt
+           << R"("}, {"name": "図.png", "type": "image/png", "path": ")" << image
+           << R"("}, {"name": "写真.JPG", "type": "image/jpeg", "path": ")" << photo << R"("}]})";
+  std::string report_text;
+  const int rc =
+      testing::RunOracle(dir_.path(), YUBINKO_ORACLE, texts.back(), expected.str(), report_text);
   EXPECT_EQ(rc, 0) << report_text << "\n" << texts.back().substr(0, 3000);
 }
 
