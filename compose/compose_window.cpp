@@ -19,6 +19,9 @@
 #include <filesystem>
 
 #include "app/main_window.h"
+#ifdef YUBINKO_HAVE_ACCOUNTS_WINDOW
+#include "accounts/accounts_window.h"
+#endif
 #include "app/message_model.h"
 #include "app/qt_text.h"
 #include "compose/merge_file.h"
@@ -289,6 +292,12 @@ QWidget* AccountsWindow(app::TForm1& form1) {
 
 std::string TForm3::OwnAddress() const {
   if (hooks_.own_address) return hooks_.own_address();
+#ifdef YUBINKO_HAVE_ACCOUNTS_WINDOW
+  // The window's fields follow every edit of its widgets and every record it shows.
+  if (auto* form2 = qobject_cast<accounts::TForm2*>(AccountsWindow(form1_))) {
+    return form2->settings().fields.OwnAddress;
+  }
+#endif
   if (QWidget* form2 = AccountsWindow(form1_)) {
     if (auto* edit = form2->findChild<QLineEdit*>(QStringLiteral("Edit6"))) {
       return S(edit->text());
@@ -301,6 +310,13 @@ std::string TForm3::OwnAddress() const {
 
 std::string TForm3::Signature() const {
   if (hooks_.signature) return hooks_.signature();
+#ifdef YUBINKO_HAVE_ACCOUNTS_WINDOW
+  if (auto* form2 = qobject_cast<accounts::TForm2*>(AccountsWindow(form1_))) {
+    ComposerFields joined;
+    SetBodyLines(joined, form2->settings().fields.Signature);
+    return joined.body;
+  }
+#endif
   if (QWidget* form2 = AccountsWindow(form1_)) {
     if (auto* memo = form2->findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))) {
       return S(memo->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n")));
@@ -398,6 +414,13 @@ TForm3* CreateComposeWindow(app::TForm1& form1, ComposerHooks hooks) {
     delete form6;
   });
   form3->FormCreate();
+#ifdef YUBINKO_HAVE_ACCOUNTS_WINDOW
+  // Closing the accounts window on another account puts its own address into the sender box.
+  if (auto* form2 = qobject_cast<accounts::TForm2*>(AccountsWindow(form1))) {
+    form2->settings().AddSenderListener(
+        [form3](const std::string& own_address) { form3->SetSenderText(own_address); });
+  }
+#endif
   form1.WireCommand({"mnuSend"}, [form3] { form3->SendClick(); });
   form1.WireCommand({"mnuNewMail", "tbNew"}, [form3] { form3->NewMailClick(); });
   form1.WireCommand({"mnuReply", "tbReply"}, [form3] { form3->ReplyClick(); });

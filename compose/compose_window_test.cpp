@@ -21,6 +21,9 @@
 
 #include "app/main_window_fixture.h"
 #include "app/qt_text.h"
+#ifdef YUBINKO_HAVE_ACCOUNTS_WINDOW
+#include "accounts/accounts_window.h"
+#endif
 #include "compose/merge_file.h"
 #include "compose/merge_window.h"
 #include "store/account_file.h"
@@ -95,6 +98,23 @@ TEST_F(ComposeWindowTest, NewTakesOwnAddressAndSignatureFromTheAccountsWindow) {
   EXPECT_EQ(f.sender_index, 1);  // the account used for sending follows the text
   EXPECT_EQ(platform::Cp932ToUtf8(f.body), "\r\n\r\n--\r\n署名");
 }
+
+#ifdef YUBINKO_HAVE_ACCOUNTS_WINDOW
+class ComposeWithAccountsTest : public app::testing::MainWindowTest {};
+
+TEST_F(ComposeWithAccountsTest, SenderBoxFollowsTheAccountTheAccountsWindowMakesCurrent) {
+  WriteStandardStore();
+  Open();
+  accounts::TForm2* form2 = accounts::CreateAccountsWindow(*form);
+  TForm3* form3 = CreateComposeWindow(*form);
+  form2->settings().SpeedButton2Click();  // the second account
+  ASSERT_TRUE(form2->settings().Button1Click());
+  EXPECT_EQ(form3->Fields().sender_text, "me2@x");
+  EXPECT_EQ(form3->Fields().sender_index, 1);
+  form3->NewMailClick();  // New reads the accounts window too
+  EXPECT_EQ(form3->Fields().sender_text, "me2@x");
+}
+#endif
 
 TEST_F(ComposeWindowTest, ReplyAndForwardFillTheComposerFromTheSelectedMessage) {
   Select({"<a@x>"});
