@@ -4,12 +4,14 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <vector>
 
 #include "jtext/base64.h"
+#include "platform/codepage.h"
 #include "transport/date_parse.h"
 #include "transport/message_exceptions.h"
 #include "transport/mime_strings.h"
@@ -136,11 +138,31 @@ struct WrittenFileName {
   std::vector<std::string> filename;  // lines of the "filename" parameter
 };
 
+// What follows the last path separator of a Shift_JIS name. Second bytes of double-byte
+// characters are stepped over: "表" and "ソ" end in the byte of a backslash.
+std::string SjisBaseName(std::string_view sjis) {
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < sjis.size(); ++i) {
+    const auto b = static_cast<unsigned char>(sjis[i]);
+    if (platform::IsSjisLeadByte(b)) {
+      ++i;
+    } else if (b == '/' || b == '\\') {
+      start = i + 1;
+    }
+  }
+  return std::string(sjis.substr(std::min(start, sjis.size())));
+}
+
+// The name is cut to its last path component only after encoded words are decoded: their
+// base64 may hold a "/".
 WrittenFileName FileNameParameters(const std::string& file_name) {
   bool plain = file_name.find("=?") == std::string::npos;
   for (char c : file_name) plain = plain && c >= 32 && c < 127;
-  if (plain) return {Quote(file_name), {"        filename=" + Quote(file_name)}};
-  const std::string jis = SjisToIso2022Jp(DecodeHeaderText(file_name));
+  if (plain) {
+    const std::string base = LastPathComponent(file_name);
+    return {Quote(base), {"        filename=" + Quote(base)}};
+  }
+  const std::string jis = SjisToIso2022Jp(SjisBaseName(DecodeHeaderText(file_name)));
   WrittenFileName out;
   out.name = Quote("=?ISO-2022-JP?B?" + jtext::Base64Encode(jis) + "?=");
   static constexpr char kHex[] = "0123456789ABCDEF";
@@ -181,7 +203,7 @@ void WriteAttachmentPart(TIdAttachment& a, const std::string& boundary, WireWrit
     type = "application/octet-stream";
     a.SetContentType(type);
   }
-  WrittenFileName name = FileNameParameters(LastPathComponent(a.FileName));
+  WrittenFileName name = FileNameParameters(a.FileName);
   w.Line("Content-Type: " + type + ";");
   w.Line("        name=" + name.name);
   w.Line("Content-Transfer-Encoding: " + transfer);
