@@ -47,7 +47,8 @@ void DeletionMode::Enter() {
     s.Msg.Clear();
     if (s.abort) break;
     try {
-      spool_.Fetch(s.POP, i);
+      // The listing shows header values only: the header is all it fetches where it can.
+      spool_.FetchHeader(s.POP, i);
     } catch (const std::exception&) {
       ShowUnreadable(c_, i);
       if (s.POP.IsConnected()) s.POP.Disconnect();

@@ -53,15 +53,21 @@ bool NewMailCheck::CheckOnce() {
     c_.ui.ProcessEvents();
     s.Msg.Clear();
     if (s.abort) break;
+    std::string ignored;
     try {
-      spool_.Fetch(s.POP, i);
+      spool_.FetchHeader(s.POP, i);
+      spool_.Parse(s.Msg, ignored);  // an unreadable message is reported with what was read
+      // Without a Message-ID the key is made from the whole message, as the receive run
+      // makes it: only then does mail received meanwhile count as known.
+      if (s.Msg.MessageId.empty() && !spool_.Whole()) {
+        spool_.Fetch(s.POP, i);
+        spool_.Parse(s.Msg, ignored);
+      }
     } catch (const std::exception&) {
       ShowUnreadable(c_, i);
       if (s.POP.IsConnected()) s.POP.Disconnect();
       return false;
     }
-    std::string ignored;
-    spool_.Parse(s.Msg, ignored);  // an unreadable message is reported with what was read
     // The same key the receive run gives the message, so mail received meanwhile is known.
     const std::string key = MessageKey(s.Msg, spool_.ContentHash());
     if (s.received_keys.Find(key) >= 0) continue;

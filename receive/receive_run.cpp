@@ -56,6 +56,7 @@ RunResult ReceiveRun::Run() {
   run_folder_ = s.current_folder;
   run_account_dir_ = s.account_dir;
   known_ = s.received_keys;
+  if (message_count_ > 0) ListUniqueIds();
   s.abort = false;
   s.Msg.DeleteTempFiles = true;  // the reader's part files go once they are copied or dropped
 
@@ -116,6 +117,8 @@ bool ReceiveRun::FetchMessage(int number, std::string& reader_error, bool& parse
 
 ReceiveRun::Step ReceiveRun::ReceiveMessage(int number) {
   state::MainState& s = c_.state;
+  // Known by its id: not fetched at all.
+  if (KnownById(number)) return Step::kNext;
   std::string reader_error;
   bool parsed = false;
   try {
@@ -128,7 +131,10 @@ ReceiveRun::Step ReceiveRun::ReceiveMessage(int number) {
     return Step::kStop;
   }
   const std::string key = MessageKey(s.Msg, spool_.ContentHash());
-  if (known_.Find(key) >= 0) return Step::kNext;
+  if (known_.Find(key) >= 0) {
+    LearnId(number, key);
+    return Step::kNext;
+  }
 
   ++result_.new_count;
   MessageValues values = DecodeValues(s.Msg, key, s.POP.MessageSize(number));
@@ -178,6 +184,7 @@ void ReceiveRun::StoreInFolder(int number, const std::string& folder, bool parse
     }
   }
   known_.Add(values.key);
+  LearnId(number, values.key);
   new_keys_.push_back(values.key);
   if (s.account_dir == run_account_dir_) s.received_keys.Add(values.key);
   if (delete_after_receive_) pending_deletes_.push_back(number);
@@ -232,7 +239,11 @@ void ReceiveRun::MakeDurableAndQuit() {
       SyncStore(s.fs);
       SaveRoutedRecords();
       SaveRunLists();
+      // The ids last: an id on disk always names a message that is safely in the store.
+      SaveUidl(false);
       SyncStore(s.fs);
+    } else {
+      SaveUidl(true);
     }
   } catch (const std::exception& e) {
     durable = false;
@@ -269,6 +280,46 @@ void ReceiveRun::ShowResult() {
     std::string relative = dir.substr(root.size());
     relative.pop_back();  // the "\" that ends the rule's folder
     c_.view.AddToNodeCount(relative, static_cast<int>(records.size()));
+  }
+}
+
+void ReceiveRun::ListUniqueIds() {
+  transport::TIdPOP3& pop = c_.state.POP;
+  if (!pop.MaySupport("UIDL")) return;
+  // A server without UIDL answers -ERR: every message is then fetched and known by its key.
+  if (!pop.ListUniqueIds(uidl_listing_)) return;
+  uidl_listed_ = true;
+  uid_of_ = UidsByNumber(uidl_listing_, message_count_);
+  uidl_ = UidlFile::Load(c_.state.fs, run_account_dir_);
+}
+
+bool ReceiveRun::KnownById(int number) const {
+  if (!uidl_listed_) return false;
+  const std::string& uid = uid_of_[static_cast<std::size_t>(number)];
+  if (uid.empty()) return false;
+  const std::string* key = uidl_.KeyOf(uid);
+  // An id whose key is not among the received keys (a list lost or replaced since) proves
+  // nothing: the message is fetched and recognised by its key as without UIDL.
+  return key != nullptr && known_.Find(*key) >= 0;
+}
+
+void ReceiveRun::LearnId(int number, const std::string& key) {
+  if (!uidl_listed_) return;
+  const std::string& uid = uid_of_[static_cast<std::size_t>(number)];
+  if (!uid.empty()) uidl_.Set(uid, key);
+}
+
+void ReceiveRun::SaveUidl(bool flush) {
+  if (!uidl_listed_) return;
+  uidl_.KeepOnly(uidl_listing_);
+  const std::string text = uidl_.Text();
+  const std::string path = UidlFile::Path(run_account_dir_);
+  try {
+    if (c_.state.fs.ReadFile(path) == text) return;
+    c_.state.fs.WriteFileAtomic(path, text, 0644, flush);
+  } catch (const std::exception&) {
+    // The file only spares fetches: the old one stays whole (the write is atomic) and every id
+    // in it still names a received message, so a failure here loses nothing.
   }
 }
 

@@ -9,6 +9,7 @@
 #include "receive/message_values.h"
 #include "receive/pop_context.h"
 #include "receive/spool.h"
+#include "receive/uidl_file.h"
 #include "rules/rule_matcher.h"
 
 namespace receive {
@@ -42,6 +43,13 @@ class ReceiveRun {
   // End of the run: indexes saved and flushed, then the deletions marked, then QUIT.
   void MakeDurableAndQuit();
   void ShowResult();
+  // One UIDL listing for the run, when the server may have it, and the account's UIDL file.
+  void ListUniqueIds();
+  // A message whose id the UIDL file knows under a key this account has received.
+  bool KnownById(int number) const;
+  void LearnId(int number, const std::string& key);
+  // Rewrites the UIDL file when this run learned or lost ids.
+  void SaveUidl(bool flush);
 
   PopContext& c_;
   Spool spool_;
@@ -58,6 +66,10 @@ class ReceiveRun {
   // Per rule folder, in the order first used: its records of this run.
   std::vector<std::pair<std::string, std::vector<std::string>>> routed_;
   RunResult result_;
+  bool uidl_listed_ = false;
+  std::vector<transport::TIdUidlEntry> uidl_listing_;
+  std::vector<std::string> uid_of_;  // by message number
+  UidlFile uidl_;
 };
 
 // Flushes everything written under the application directory to the disk.

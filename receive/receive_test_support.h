@@ -24,8 +24,10 @@ using transport::testing::ScriptStep;
 class Script {
  public:
   // The client asks CAPA first to learn whether it can upgrade to TLS; this server cannot.
-  Script() {
-    Send("+OK ready").Expect("CAPA").Send("+OK\r\nUSER\r\n.");
+  // `capabilities` are the CAPA lines (CR LF between them); empty: CAPA is refused.
+  explicit Script(const std::string& capabilities = "USER") {
+    Send("+OK ready").Expect("CAPA");
+    Send(capabilities.empty() ? "-ERR unknown command" : "+OK\r\n" + capabilities + "\r\n.");
     Expect("USER alice").Send("+OK").Expect("PASS pw").Send("+OK");
   }
   Script& Send(const std::string& line) { return Raw(ScriptStep::kSend, line + "\r\n"); }
@@ -33,7 +35,25 @@ class Script {
   Script& Stat(int n) { return Expect("STAT").Send("+OK " + std::to_string(n) + " 999"); }
   // RETR n answered with a message given with LF line ends; dots are stuffed here.
   Script& Retr(int n, const std::string& message) {
-    Expect("RETR " + std::to_string(n));
+    return Expect("RETR " + std::to_string(n)).Multiline(message);
+  }
+  // TOP n 0 answered with the header of a message given with LF line ends.
+  Script& Top(int n, const std::string& message) {
+    const std::size_t end = message.find("\n\n");
+    return Expect("TOP " + std::to_string(n) + " 0")
+        .Multiline(end == std::string::npos ? message : message.substr(0, end + 2));
+  }
+  // UIDL answered with the ids of messages 1, 2, ...
+  Script& Uidl(const std::vector<std::string>& ids) {
+    Expect("UIDL");
+    std::string wire = "+OK";
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+      wire += "\r\n" + std::to_string(i + 1) + " " + ids[i];
+    }
+    return Send(wire + "\r\n.");
+  }
+  // "+OK", the message (LF line ends; dots stuffed here) and the closing ".".
+  Script& Multiline(const std::string& message) {
     std::string wire = "+OK\r\n";
     std::size_t start = 0;
     while (start < message.size()) {

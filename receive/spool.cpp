@@ -141,8 +141,21 @@ void Spool::ForEachRawLine(Sink&& sink) const {
 }
 
 bool Spool::Fetch(transport::TIdPOP3& pop, int number) {
+  whole_ = true;
+  return FetchReply(pop, "RETR " + std::to_string(number));
+}
+
+bool Spool::FetchHeader(transport::TIdPOP3& pop, int number) {
+  if (!pop.HasCapability("TOP")) return Fetch(pop, number);
+  whole_ = false;
+  // Some servers add a line or two of body even for 0 lines; the reader stops at the header's
+  // end, so those lines only cost their bytes.
+  return FetchReply(pop, "TOP " + std::to_string(number) + " 0");
+}
+
+bool Spool::FetchReply(transport::TIdPOP3& pop, const std::string& command) {
   Reset();
-  if (pop.SendCommand("RETR " + std::to_string(number)) != transport::TIdPOP3::kOk) return false;
+  if (pop.SendCommand(command) != transport::TIdPOP3::kOk) return false;
   while (true) {
     std::string line = pop.ReadLine("\n", -1, kWireLineLimit);
     line.push_back('\n');

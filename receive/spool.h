@@ -25,6 +25,10 @@ class Spool {
   // RETR n into the spool. False, with the spool empty, when the server refused (-ERR).
   // Connection failures and time-outs raise as the client does.
   bool Fetch(transport::TIdPOP3& pop, int number);
+  // The header of message n only ("TOP n 0") when the server listed TOP, else the whole
+  // message as Fetch does. Whole() tells which one the spool holds.
+  bool FetchHeader(transport::TIdPOP3& pop, int number);
+  bool Whole() const { return whole_; }
 
   // Parses the spooled message into `msg` (cleared first). False when the reader raised; `msg`
   // then holds whatever the reader got to, and `error` the reader's message.
@@ -42,6 +46,7 @@ class Spool {
 
  private:
   void Reset();
+  bool FetchReply(transport::TIdPOP3& pop, const std::string& command);
   void Append(std::string_view line);
   template <typename Sink>
   void ForEachRawLine(Sink&& sink) const;
@@ -51,6 +56,7 @@ class Spool {
   std::string memory_;    // the message while it is small
   bool in_file_ = false;  // the message went on in the file
   bool file_used_ = false;
+  bool whole_ = true;
   std::uint64_t hash_ = 0;
   std::uint64_t size_ = 0;
 };

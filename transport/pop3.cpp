@@ -70,6 +70,7 @@ int TIdPOP3::ReadReply() {
 
 void TIdPOP3::Connect(int timeout) {
   capabilities_.clear();
+  capabilities_known_ = false;
   TIdTCPClient::Connect(timeout);
   try {
     const TIdTlsMode mode = EffectiveTlsMode(Tls, Port, kImplicitTlsPort);
@@ -100,18 +101,25 @@ void TIdPOP3::Disconnect() {
   }
   TIdTlsTCPClient::Disconnect();
   capabilities_.clear();
+  capabilities_known_ = false;
 }
 
 void TIdPOP3::ReadCapabilities() {
   capabilities_.clear();
+  capabilities_known_ = false;
   if (SendCommand("CAPA") != kOk) return;
   std::vector<std::string> lines;
   Capture(lines);
+  capabilities_known_ = true;
   for (const std::string& line : lines) capabilities_.push_back(UpperFirstWord(line));
 }
 
 bool TIdPOP3::HasCapability(const std::string& name) const {
   return std::find(capabilities_.begin(), capabilities_.end(), name) != capabilities_.end();
+}
+
+bool TIdPOP3::MaySupport(const std::string& name) const {
+  return !capabilities_known_ || HasCapability(name);
 }
 
 bool TIdPOP3::ListUniqueIds(std::vector<TIdUidlEntry>& entries) {

@@ -44,6 +44,9 @@ class TIdPOP3 : public TIdTlsTCPClient {
   // asked or refused.
   const std::vector<std::string>& Capabilities() const { return capabilities_; }
   bool HasCapability(const std::string& name) const;
+  // Whether the server may support an optional command: it listed it, or this connection did
+  // not learn the server's capabilities (CAPA not asked or refused), so only trying tells.
+  bool MaySupport(const std::string& name) const;
   // Sends QUIT when the connection is open (its reply is not read, a failed send is ignored),
   // then closes the connection.
   void Disconnect() override;
@@ -75,6 +78,7 @@ class TIdPOP3 : public TIdTlsTCPClient {
   void ReadCapabilities();
 
   std::vector<std::string> capabilities_;
+  bool capabilities_known_ = false;
 };
 
 }  // namespace transport
