@@ -584,7 +584,9 @@ void TForm1::mnuENDClick() {
 }
 
 void TForm1::N15Click() {
-  ui_.ShellOpen((state_.fs.AppDir() / "Yubinko.chm").string());  // failures not reported
+  // The help page ships beside the program (the install and the build tree both put it there)
+  // and opens in the desktop's browser; failures are not reported.
+  ui_.ShellOpen((state_.fs.AppDir() / "Yubinko.html").string());
 }
 
 void TForm1::N32Click() { ui_.ShowInformation("Yubinko Ver1.1"); }

@@ -535,7 +535,7 @@ TEST_F(MainWindowTest, HtmlViewWritesTheScratchPage) {
   EXPECT_EQ(*page, "\xEF\xBB\xBF<HTML><body>hi</body></html>\r\n");  // UTF-8, marked
   form->N15Click();
   ASSERT_EQ(ui.opened.size(), 1u);
-  EXPECT_EQ(ui.opened[0], (s.path() / "Yubinko.chm").string());
+  EXPECT_EQ(ui.opened[0], (s.path() / "Yubinko.html").string());
   form->N32Click();
   EXPECT_EQ(ui.Texts("info").back(), "Yubinko Ver1.1");
 }

@@ -33,7 +33,11 @@ install_once
 for f in yubinko yubinko-cli; do
   [ -x "$prefix/$f" ] || fail "$f not installed as an executable"
 done
-[ -s "$prefix/Yubinko.html" ] || fail "help page not installed"
+# The help command opens Yubinko.html beside the program: the installed copy and the build
+# tree's must both have the shipped page there.
+cmp -s "$prefix/Yubinko.html" "$source/dist/Yubinko.html" || fail "help page not installed"
+cmp -s "$build/app/Yubinko.html" "$source/dist/Yubinko.html" ||
+  fail "no help page beside the built program"
 grep -q '<meta charset="utf-8">' "$prefix/Yubinko.html" || fail "help page has no charset"
 cmp -s "$prefix/yubinko" "$build/app/yubinko" || fail "installed yubinko differs from the built one"
 
