@@ -100,8 +100,88 @@ class ReceiveMailServerTest : public ::testing::Test {
     return n;
   }
 
+  // Dovecot logs each POP3 session's end with its counts ("top=0/0, retr=2/10244, ...").
+  std::vector<std::string> SessionEnds() const {
+    std::ifstream in(std::string(YUBINKO_MAIL_DIR) + "/log/dovecot.log");
+    std::vector<std::string> ends;
+    std::string line;
+    while (std::getline(in, line)) {
+      if (line.find("pop3(alice)") != std::string::npos &&
+          line.find("Logged out") != std::string::npos) {
+        ends.push_back(line.substr(line.find("Logged out")));
+      }
+    }
+    return ends;
+  }
+  // The end of the session after `before` sessions, waited for (the log is written a moment
+  // after the client has gone).
+  std::string SessionEnd(std::size_t before) const {
+    for (int i = 0; i < 200; ++i) {
+      const std::vector<std::string> ends = SessionEnds();
+      if (ends.size() > before) return ends[before];
+      std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+    return "<no session end logged>";
+  }
+  // One CLI receive run; its stdout and the server's count of messages sent with RETR.
+  std::pair<std::string, std::string> ReceiveCounting(const std::filesystem::path& dir) {
+    const std::size_t before = SessionEnds().size();
+    int status = -1;
+    std::string out = Receive(dir, &status);
+    EXPECT_EQ(status, 0);
+    const std::string end = SessionEnd(before);
+    const std::size_t retr = end.find("retr=");
+    return {out, retr == std::string::npos ? end : end.substr(retr, end.find('/', retr) - retr)};
+  }
+
   int port_ = 0;
 };
+
+// Dovecot lists UIDL: a second run over known mail fetches nothing; new mail among known mail
+// is fetched alone; mail removed by another client changes the numbering without losing or
+// fetching anything twice.
+TEST_F(ReceiveMailServerTest, KnownMailIsNotFetchedAgain) {
+  Seed("--count 3");
+  platform::testing::TempAppDir dir;
+  MakeStore(dir.path(), false);
+  platform::FileSystem fs(dir.path());
+  const std::string folder = store::AccountFolder("acct");
+  EXPECT_EQ(ReceiveCounting(dir.path()),
+            std::make_pair(std::string("新着メールは3件です。\n"), std::string("retr=3")));
+  EXPECT_EQ(ReceiveCounting(dir.path()),
+            std::make_pair(std::string("新着メールは0件です。\n"), std::string("retr=0")));
+
+  // Two more arrive; then another client deletes messages 1 and 4, and one more arrives.
+  ASSERT_EQ(std::system((std::string(YUBINKO_MAIL_SCRIPTS) + "/seed.sh " + YUBINKO_MAIL_DIR +
+                         " alice --count 2 >/dev/null")
+                            .c_str()),
+            0);
+  EXPECT_EQ(ReceiveCounting(dir.path()),
+            std::make_pair(std::string("新着メールは2件です。\n"), std::string("retr=2")));
+  {
+    transport::TIdPOP3 pop;
+    pop.Host = "127.0.0.1";
+    pop.Port = port_;
+    pop.Username = "alice";
+    pop.Password = "alicepw";
+    pop.Connect();
+    pop.DeleteMessage(1);
+    pop.DeleteMessage(4);
+    pop.Disconnect();
+  }
+  ASSERT_EQ(std::system((std::string(YUBINKO_MAIL_SCRIPTS) + "/seed.sh " + YUBINKO_MAIL_DIR +
+                         " alice --count 1 >/dev/null")
+                            .c_str()),
+            0);
+  EXPECT_EQ(ReceiveCounting(dir.path()),
+            std::make_pair(std::string("新着メールは1件です。\n"), std::string("retr=1")));
+  const std::vector<std::string> index = state::LoadLines(fs, store::FolderIndexPath(folder));
+  EXPECT_EQ(index.size(), 6u);
+  EXPECT_EQ(state::LoadLines(fs, store::ReceivedKeysPath(folder)).size(), 6u);
+  // The id file names what the server still has: 3 + 2 - 2 + 1 messages.
+  const std::string ids = fs.ReadFile(folder + "UIDL.ini").value_or("");
+  EXPECT_TRUE(ids.ends_with("END 4\r\n")) << ids;
+}
 
 TEST_F(ReceiveMailServerTest, VariedJapaneseMailIsStoredAsPythonReadsIt) {
   const std::vector<std::string> samples = Samples();
