@@ -66,7 +66,7 @@ void TForm5::mnuRecieveClick() { ReceiveRun(context_).Run(); }
 
 void TForm5::mnuNewCheckClick() {
   state::MainState& s = context_.state;
-  check_.Start(s.new_check_run, std::to_string(s.new_check_interval_minutes));
+  check_.Start(s.new_check_run, s.new_check_interval);
 }
 
 void TForm5::Button1Click() {

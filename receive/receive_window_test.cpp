@@ -144,7 +144,7 @@ TEST_F(ReceiveWindowTest, NewMailWindowShapeAndCloseStopsTheCheck) {
   EXPECT_EQ(U(list->topLevelItem(0)->text(4)), "<k@x>");
 
   form1->state().new_check_run = true;
-  form1->state().new_check_interval_minutes = 3;
+  form1->state().new_check_interval = "3";
   form5->mnuNewCheckClick();
   EXPECT_EQ(server.Finish(), "");
   EXPECT_EQ(ui.timer_interval, 180000);

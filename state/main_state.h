@@ -55,9 +55,10 @@ struct MainState {
   std::string search_text;
   int search_position = 0;
 
-  // The new-mail check as the settings window's "新着チェック" tab leaves it: the chosen
-  // interval in minutes, and whether "実行" (true) or "中止" (false) was pressed last.
-  int new_check_interval_minutes = 2;
+  // The new-mail check as the settings window's "新着チェック" tab leaves it: the text of the
+  // interval box in minutes (the box is editable, so it may hold no number), and whether
+  // "実行" (true) or "中止" (false) was pressed last.
+  std::string new_check_interval = "2";
   bool new_check_run = false;
 };
 
