@@ -143,6 +143,9 @@ RunResult RunRules(state::MainState& state, const RuleSet& rules) {
   const platform::FileSystem& fs = state.fs;
   const std::string current = state.current_folder;
   store::IndexList& index = state.folder_index.store_list();
+  // With no folder listed (no account yet) there is no index to run over; saving one would
+  // put a "MsgID.ini" into the application directory itself.
+  if (current.empty()) return result;
 
   std::vector<TargetBatch> batches;
   std::map<std::string, size_t> batch_of;

@@ -133,6 +133,15 @@ TEST_F(RuleRunTest, RuleForTheCurrentFolderAndMissingRuleFileKeepEverything) {
   EXPECT_TRUE(HasFiles(acct, "<a@x>"));
 }
 
+TEST_F(RuleRunTest, NoListedFolderWritesNoIndexAnywhere) {
+  Rules({Sjis("件名\tx\t削除"), Sjis("件名\ty\tacct")});
+  st.folder_index.Add(Message(acct, "<a@x>", "x", "y"));  // stray records, no folder
+  EXPECT_EQ(ApplyRulesToCurrentFolder(st, view).deleted, 0);
+  EXPECT_FALSE(st.fs.FileExists(store::FolderIndexPath("")));
+  EXPECT_FALSE(st.fs.FileExists(store::FolderIndexPath(acct)));
+  EXPECT_TRUE(HasFiles(acct, "<a@x>"));
+}
+
 TEST_F(RuleRunTest, ReplacesARecordOfTheSameKeyInTheTarget) {
   const std::string a = Message(acct, "<a@x>", "x", "y", "1");
   Index(acct, {a});
