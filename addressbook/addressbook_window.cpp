@@ -1,6 +1,7 @@
 // TForm4: the address book window's widgets and their handlers.
 #include "addressbook/addressbook_window.h"
 
+#include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -16,6 +17,7 @@
 
 #include "app/main_window.h"
 #include "app/qt_text.h"
+#include "compose/compose_window.h"
 
 namespace addressbook {
 
@@ -232,8 +234,15 @@ void TForm4::OpenForEditing() {
 void TForm4::OpenForPicking() {
   pages_->setCurrentIndex(1);
   Push();
+  if (!isVisible()) {
+    // The composer may itself be modal (opened by 送信): a picker beside it would then take
+    // no clicks, so it goes above it. Either way the call returns at once.
+    QWidget* modal = QApplication::activeModalWidget();
+    setWindowModality(modal != nullptr && modal != this ? Qt::ApplicationModal : Qt::NonModal);
+  }
   show();
   raise();
+  activateWindow();
 }
 
 void TForm4::TreeView1Click() {
@@ -310,6 +319,18 @@ TForm4* CreateAddressBookWindow(app::TForm1& form1, std::function<std::string()>
   form4->FormCreate();
   form1.WireCommand({"mnuAddress", "tbAddress"}, [form4] { form4->OpenForEditing(); });
   return form4;
+}
+
+void ConnectPicker(TForm4& form4, compose::TForm3& form3) {
+  form3.hooks().open_picker = [&form4] { form4.OpenForPicking(); };
+  form4.editor().AddRecipientsListener([&form3](const PickedRecipients& picked) {
+    form3.SetRecipients(picked.to ? &*picked.to : nullptr, picked.cc ? &*picked.cc : nullptr,
+                        picked.bcc ? &*picked.bcc : nullptr);
+    form3.SetSenderText(picked.sender);
+    form3.show();
+    form3.raise();
+    form3.activateWindow();
+  });
 }
 
 }  // namespace addressbook

@@ -18,6 +18,9 @@ class QTreeWidget;
 namespace app {
 class TForm1;
 }
+namespace compose {
+class TForm3;
+}
 
 namespace addressbook {
 
@@ -82,5 +85,9 @@ class TForm4 : public QDialog {
 // step and wires 設定 → アドレス帳編集 ("mnuAddress") and its tool button ("tbAddress").
 // own_address gives the own address shown in the accounts window.
 TForm4* CreateAddressBookWindow(app::TForm1& form1, std::function<std::string()> own_address);
+
+// The composer's "あて先", "CC" and "BCC" labels open the picker; its 閉じる puts the joined
+// To, CC and BCC (those not left empty) and the own address into the composer and shows it.
+void ConnectPicker(TForm4& form4, compose::TForm3& form3);
 
 }  // namespace addressbook
