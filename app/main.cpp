@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <filesystem>
 
+#include "accounts/accounts_window.h"
+#include "addressbook/addressbook_window.h"
 #include "app/main_window.h"
 #include "app/qt_ui_services.h"
 #include "app/web_html_pane.h"
@@ -23,7 +25,13 @@ int main(int argc, char** argv) {
   ui.SetParentWindow(&form);
   // The other windows in their order: accounts, composer, address book, merge confirmation,
   // rules, then the new-mail window (its 新着チェック handler runs after the rules window's).
-  compose::CreateComposeWindow(form);
+  // The accounts window comes first because its creation applies the current account to the
+  // POP3 client, and the composer looks it up to follow the account it makes current.
+  accounts::TForm2* form2 = accounts::CreateAccountsWindow(form);
+  compose::TForm3* form3 = compose::CreateComposeWindow(form);  // with its merge window
+  addressbook::TForm4* form4 = addressbook::CreateAddressBookWindow(
+      form, [form2] { return form2->settings().fields.OwnAddress; });
+  addressbook::ConnectPicker(*form4, *form3);
   receive::CreateReceiveWindow(form);
   form.show();
   return QApplication::exec();
