@@ -9,6 +9,7 @@
 #include "app/qt_ui_services.h"
 #include "app/web_html_pane.h"
 #include "compose/compose_window.h"
+#include "rules/rules_window.h"
 #include "receive/receive_window.h"
 #include "dist/app_icon.h"
 
@@ -32,6 +33,7 @@ int main(int argc, char** argv) {
   addressbook::TForm4* form4 = addressbook::CreateAddressBookWindow(
       form, [form2] { return form2->settings().fields.OwnAddress; });
   addressbook::ConnectPicker(*form4, *form3);
+  rules::CreateRulesWindow(form);
   receive::CreateReceiveWindow(form);
   form.show();
   return QApplication::exec();
