@@ -164,6 +164,61 @@ TEST_F(AccountsWindowTest, AddModeFromTheToolButtonAndTheEscapeKey) {
   EXPECT_EQ(Read("Yubinko.ini"), "a\r\n");
 }
 
+TEST_F(AccountsWindowTest, TabsTypedIntoTheWindowNeverReachTheRecordOrTheSignature) {
+  platform::FileSystem(dir.path())
+      .WriteFileAtomic("Account.ini", "a\tpop\tu\tp\tsmtp\ta@x\t110\t25\t0\r\n");
+  Open();
+  WithModalWindow("mnuAccount", [this] {
+    // A pasted TAB in a field; the Tab key in the signature types a TAB as well.
+    Find<QLineEdit>("Edit3")->setText(QStringLiteral("first\tlast"));
+    QPlainTextEdit* memo = Find<QPlainTextEdit>("Memo1");
+    QTest::keyClicks(memo, QStringLiteral("name"));
+    QTest::keyClick(memo, Qt::Key_Tab);
+    QTest::keyClicks(memo, QStringLiteral("team"));
+    Click("Button4");
+    EXPECT_EQ(U(Find<QLineEdit>("Edit3")->text()), "first last");  // shown as stored
+    Click("Button1");
+  });
+  EXPECT_EQ(Read("Account.ini"), "a\tpop\tfirst last\tp\tsmtp\ta@x\t110\t25\t0\r\n");
+  EXPECT_EQ(Read("受信\\a\\syomei.txt"), "name team\r\n");
+  EXPECT_EQ(form1->state().POP.Username, "first last");
+}
+
+TEST_F(AccountsWindowTest, RenameOntoAnotherAccountIsRefusedAndDeletedAccountsStayDeleted) {
+  platform::FileSystem fs(dir.path());
+  fs.WriteFileAtomic("Account.ini",
+                     "a\tpop\tu\tp\tsmtp\ta@x\t110\t25\t0\r\n"
+                     "b\tpop\tu\tp\tsmtp\tb@x\t110\t25\t0\r\n");
+  fs.ForceDirectories(Sjis("受信\\b\\"));
+  fs.WriteFileAtomic(Sjis("受信\\b\\0m@x9.txt"), "mail of b");
+  Open();
+  WithModalWindow("mnuAccount", [this] {
+    EXPECT_EQ(U(Find<QLineEdit>("Edit1")->text()), "a");
+    Type("Edit1", "B");  // b's name in another case, while browsing
+    Click("Button4");
+    EXPECT_EQ(ui.Texts("info").back(),
+              Sjis("同一のアカウント名が存在します。アカウント名を変えてください。"));
+    ui.answers = {platform::Answer::kYes, platform::Answer::kYes};
+    Click("Button3");  // a, as stored, not the name typed over it
+    EXPECT_EQ(U(Find<QLineEdit>("Edit1")->text()), "b");
+    EXPECT_EQ(Read("受信\\b\\0m@x9.txt"), "mail of b");
+    Click("Button3");  // the last one
+    QTest::keyClick(Find<QLineEdit>("Edit1"), Qt::Key_Escape);
+  });
+  EXPECT_EQ(Read("Account.ini"), "");
+  EXPECT_FALSE(fs.DirectoryExists(Sjis("受信\\b\\")));
+  EXPECT_EQ(Tree()->topLevelItem(0)->childCount(), 0);
+
+  // The next start finds no account: the deleted ones do not come back.
+  form2 = nullptr;
+  form1.reset();
+  ui.shown.clear();
+  Open();
+  EXPECT_EQ(ui.Texts("info").size(), 1u);  // "アカウントが設定されていません。" ...
+  EXPECT_TRUE(form1->state().AccountList.empty());
+  EXPECT_EQ(Tree()->topLevelItem(0)->childCount(), 0);
+}
+
 }  // namespace
 }  // namespace accounts
 

@@ -76,6 +76,15 @@ TEST_F(AddressBookWindowTest, FirstStartNewBookAndFirstEntryThroughTheMenu) {
 
   QTimer::singleShot(0, form4, [this] {
     EXPECT_EQ(Find<QTabWidget>("PageControl1")->currentIndex(), 0);
+    // No book yet: an entry typed now has no file to go to and is refused with a message.
+    QTest::keyClicks(Find<QLineEdit>("Edit1"), QStringLiteral("early"));
+    QTest::keyClicks(Find<QLineEdit>("Edit2"), QStringLiteral("early@example.test"));
+    Click("Button4");
+    EXPECT_EQ(ui.Texts("info").back(),
+              Sjis("アドレス帳が選択されていません。左の一覧からアドレス帳を選んでください。"));
+    Click("Button3");
+    EXPECT_EQ(U(Find<QPushButton>("Button3")->text()), "追加");
+    EXPECT_EQ(List()->topLevelItemCount(), 0);
     ui.inputs = {Sjis("友人")};
     Click("Button1");
     QTreeWidgetItem* book = Tree()->topLevelItem(0)->child(0);
