@@ -183,7 +183,7 @@ void TForm3::SetRecipients(const std::string* to, const std::string* cc, const s
 
 void TForm3::mnuSendMailClick() {
   ComposerFields f = Fields();
-  const SendOutcome out = SendStep(form1_.state(), smtp_).Send(f);
+  const SendOutcome out = SendStep(form1_.state(), smtp_, &form1_.ui()).Send(f);
   if (out.status == SendOutcome::kFailed) {
     form1_.ui().ShowError(out.message);
   } else if (!out.message.empty()) {

@@ -15,6 +15,7 @@
 #include "store/paths.h"
 #include "store/record.h"
 #include "transport/message.h"
+#include "transport/tls_trust.h"
 
 namespace compose {
 namespace {
@@ -221,7 +222,11 @@ SendOutcome SendStep::Send(ComposerFields& fields) {
   int failed_row = -1;
   std::string failed_address;
   try {
-    smtp_.Connect();
+    // Certificates the user accepted are kept with the account's received mail.
+    const std::string& name = account.AccountName;
+    transport::ConnectTrusting(
+        smtp_,
+        transport::CertificatePins(state_.fs, name.empty() ? "" : store::AccountFolder(name)), ui_);
     // Every command waits for its reply, so Nagle's algorithm only holds back the short
     // lines behind the server's delayed ACK: about 40 ms per message of a merge run.
     if (transport::TIdIOHandlerSocket* handler = smtp_.IOHandler()) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "compose/composer_fields.h"
+#include "platform/ui_services.h"
 #include "state/main_state.h"
 #include "transport/smtp.h"
 
@@ -33,13 +34,16 @@ struct SendOutcome {
 
 class SendStep {
  public:
-  SendStep(state::MainState& state, transport::TIdSMTP& smtp) : state_(state), smtp_(smtp) {}
+  // With `ui`, a refused server certificate may be accepted for the account through a question.
+  SendStep(state::MainState& state, transport::TIdSMTP& smtp, platform::UiServices* ui = nullptr)
+      : state_(state), smtp_(smtp), ui_(ui) {}
   // Sends what the composer holds. On success the attachment list is emptied.
   SendOutcome Send(ComposerFields& fields);
 
  private:
   state::MainState& state_;
   transport::TIdSMTP& smtp_;
+  platform::UiServices* ui_;
 };
 
 // A CR or LF in a one-line field would start a new header line or SMTP command; each one

@@ -7,6 +7,7 @@
 #include "platform/codepage.h"
 #include "receive/message_values.h"
 #include "store/record.h"
+#include "transport/tls_errors.h"
 
 namespace receive {
 namespace {
@@ -97,10 +98,12 @@ void DeletionMode::DeleteByNumber() {
   try {
     const std::optional<int> number = ParseNumber(answer);
     if (!number) throw std::invalid_argument("not a number");
-    if (!s.POP.IsConnected()) s.POP.Connect(-1);
+    if (!s.POP.IsConnected()) ConnectPop(c_);
     // A refused number is no success either.
     if (!s.POP.DeleteMessage(*number)) throw std::invalid_argument("refused");
     c_.ui.ShowInformation(platform::Sjis("削除完了!"));
+  } catch (const transport::EIdTlsCertificateError& refusal) {
+    c_.ui.ShowInformation(refusal.what());
   } catch (const std::exception&) {
     c_.ui.ShowInformation(platform::Sjis("数値以外は指定できません。"));
   }

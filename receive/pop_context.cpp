@@ -2,13 +2,33 @@
 #include "receive/pop_context.h"
 
 #include "platform/codepage.h"
+#include "store/account_file.h"
+#include "store/paths.h"
+#include "transport/tls_trust.h"
 
 namespace receive {
+
+std::string CurrentAccountLine(const state::MainState& s) {
+  const auto pos = static_cast<std::size_t>(s.AccountPosition);
+  if (pos < 1 || pos > s.AccountList.size()) return {};
+  return s.AccountList[pos - 1];
+}
+
+void ConnectPop(PopContext& context) {
+  state::MainState& s = context.state;
+  const std::string name = store::AccountRecord::FromLine(CurrentAccountLine(s)).AccountName;
+  const transport::CertificatePins pins(s.fs, name.empty() ? "" : store::AccountFolder(name));
+  transport::ConnectTrusting(s.POP, pins, context.ask_about_certificates ? &context.ui : nullptr);
+}
 
 bool EnsureConnected(PopContext& context) {
   if (context.state.POP.IsConnected()) return true;
   try {
-    context.state.POP.Connect(-1);
+    ConnectPop(context);
+  } catch (const transport::EIdTlsCertificateError& refusal) {
+    // Not the usual short text: the user needs the reason and the fingerprint to act on it.
+    context.ui.ShowInformation(refusal.what());
+    return false;
   } catch (const std::exception&) {
     context.ui.ShowInformation(platform::Sjis("接続できませんでした。"));
     return false;

@@ -18,6 +18,9 @@ struct PopContext {
   state::MainView& view;
   platform::UiServices& ui;
   bool busy = false;
+  // Whether a refused server certificate may be accepted through a question (not without a
+  // user to answer it, as in yubinko-cli).
+  bool ask_about_certificates = true;
 };
 
 // Marks the context busy for its lifetime; `acquired` is false when it already was.
@@ -38,9 +41,14 @@ class BusyScope {
   bool acquired_;
 };
 
-// Connects POP when it is not connected; false (with "接続できませんでした。" shown) when
-// that failed.
+// Connects POP when it is not connected; false (with "接続できませんでした。" shown, or for a
+// refused server certificate the refusal naming its reason and fingerprint) when that failed.
 bool EnsureConnected(PopContext& context);
+// Connects POP with the certificates accepted for the account it logs in to, asking about a
+// refused one (transport::ConnectTrusting). Raises as Connect does.
+void ConnectPop(PopContext& context);
+// The line of AccountList at AccountPosition (the account POP is set up for), or empty.
+std::string CurrentAccountLine(const state::MainState& state);
 
 // "読み込めないメール番号は" + n.
 void ShowUnreadable(PopContext& context, int number);

@@ -16,12 +16,6 @@
 namespace receive {
 namespace {
 
-std::string CurrentAccountLine(const state::MainState& s) {
-  const auto pos = static_cast<std::size_t>(s.AccountPosition);
-  if (pos < 1 || pos > s.AccountList.size()) return {};
-  return s.AccountList[pos - 1];
-}
-
 void ReloadFolderIndex(PopContext& c) {
   c.state.folder_index.Load(c.state.fs, store::FolderIndexPath(c.state.current_folder));
   c.view.FillList(c.state.folder_index.lines());

@@ -11,6 +11,7 @@ set(TRANSPORT_NET_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/tls_channel.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tls_client.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tls_errors.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tls_trust.cpp
 )
 set(TRANSPORT_NET_TESTING_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/testing/scripted_server.cpp

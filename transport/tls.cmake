@@ -10,6 +10,9 @@ function(transport_add_tls_tests)
   set(cert_dir "/tmp/ybk-tls-${tree_hash}-certs")
   set(mail_dir "/tmp/ybk-tls-${tree_hash}")
   set(scripts "${PROJECT_SOURCE_DIR}/scripts/mailservers")
+  # Tests of other folders use the same authority and servers (their fixtures by these names).
+  set_property(GLOBAL PROPERTY YUBINKO_TLS_CERT_DIR "${cert_dir}")
+  set_property(GLOBAL PROPERTY YUBINKO_TLS_MAIL_DIR "${mail_dir}")
 
   add_test(NAME transport_tls_certs COMMAND "${scripts}/make-test-certs.sh" "${cert_dir}")
   set_tests_properties(transport_tls_certs PROPERTIES FIXTURES_SETUP transport_tls_certs)

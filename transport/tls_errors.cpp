@@ -49,6 +49,7 @@ EIdTlsCertificateError::EIdTlsCertificateError(TlsRefusal refusal, const std::st
                                                const std::string& detail)
     : EIdException(CertificateMessage(refusal, fingerprint, detail)),
       refusal_(refusal),
-      fingerprint_(fingerprint) {}
+      fingerprint_(fingerprint),
+      reason_(TlsRefusalText(refusal, detail)) {}
 
 }  // namespace transport

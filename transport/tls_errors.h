@@ -37,10 +37,13 @@ class EIdTlsCertificateError : public EIdException {
   TlsRefusal Refusal() const { return refusal_; }
   // Upper-case hex bytes separated by ':'; empty when the server sent no certificate.
   const std::string& Fingerprint() const { return fingerprint_; }
+  // The Japanese reason alone (TlsRefusalText).
+  const std::string& Reason() const { return reason_; }
 
  private:
   TlsRefusal refusal_;
   std::string fingerprint_;
+  std::string reason_;
 };
 
 // The Japanese reason (Shift_JIS) for a refusal; `detail` (OpenSSL's English text) is added
