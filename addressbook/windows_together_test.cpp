@@ -136,6 +136,32 @@ TEST_F(WindowsTogetherTest, FirstAccountFromTheToolButtonBecomesTheComposersSend
   EXPECT_EQ(form1->state().POP.Host, "127.0.0.1");
   EXPECT_EQ(form1->state().current_folder, Sjis("受信\\home\\"));
   EXPECT_EQ(U(In<QComboBox>(form3, "ComboBox1")->currentText()), "me@home.test");
+  // The sender box was empty at start-up; the new account can send at once.
+  EXPECT_EQ(form3->Fields().sender_index, 0);
+
+  // A second account, added later, becomes the sending account the same way; an own address
+  // typed but not saved names no account and leaves the sending account as it was.
+  InsideModal(form2, [this] {
+    QTest::mouseClick(In<QPushButton>(form2, "Button2"), Qt::LeftButton);
+    const char* values[][2] = {{"Edit1", "work"},      {"Edit2", "pop.work"},
+                               {"Edit3", "w"},         {"Edit4", "pw"},
+                               {"Edit5", "smtp.work"}, {"Edit6", "me@work.test"}};
+    for (const auto& [name, value] : values) {
+      QTest::keyClicks(In<QLineEdit>(form2, name), QString::fromLatin1(value));
+    }
+    QTest::mouseClick(In<QPushButton>(form2, "Button4"), Qt::LeftButton);
+    QTest::mouseClick(In<QPushButton>(form2, "Button1"), Qt::LeftButton);
+  });
+  form1->action(QStringLiteral("mnuAccount"))->trigger();
+  EXPECT_EQ(form3->Fields().sender_text, "me@work.test");
+  EXPECT_EQ(form3->Fields().sender_index, 1);
+  InsideModal(form2, [this] {
+    In<QLineEdit>(form2, "Edit6")->setText(QStringLiteral("typed@work.test"));
+    QTest::mouseClick(In<QPushButton>(form2, "Button1"), Qt::LeftButton);
+  });
+  form1->action(QStringLiteral("mnuAccount"))->trigger();
+  EXPECT_EQ(form3->Fields().sender_text, "typed@work.test");
+  EXPECT_EQ(form3->Fields().sender_index, 1);
 }
 
 TEST_F(WindowsTogetherTest, AddressBookCommandsOpenTheEditPageModally) {

@@ -43,6 +43,12 @@ bool SameIgnoringCase(const std::string& a, const std::string& b) {
   return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0;
 }
 
+// The sender box's items: the own address of every account, in AccountList order.
+void FillSenders(QComboBox* combo, const state::MainState& state) {
+  combo->clear();
+  for (const std::string& line : state.AccountList) combo->addItem(Q(store::GetField(line, 5)));
+}
+
 }  // namespace
 
 TForm3::TForm3(app::TForm1& form1, TForm6& form6, ComposerHooks hooks)
@@ -123,10 +129,7 @@ void TForm3::BuildLayout() {
 }
 
 void TForm3::FormCreate() {
-  combo_->clear();
-  for (const std::string& line : form1_.state().AccountList) {
-    combo_->addItem(Q(store::GetField(line, 5)));
-  }
+  FillSenders(combo_, form1_.state());
   combo_->setCurrentIndex(combo_->count() > 0 ? 0 : -1);
   merge_rows_.clear();
 }
@@ -170,8 +173,19 @@ void TForm3::SetFields(const ComposerFields& f) {
 
 void TForm3::SetSenderText(const std::string& own_address) {
   // Selecting the matching item keeps the account used for sending in step with the text.
-  const int at = combo_->findText(Q(own_address));
-  if (at >= 0) combo_->setCurrentIndex(at);
+  int at = combo_->findText(Q(own_address));
+  if (at < 0) {
+    // An account added (the first one, on a first run) or changed in the accounts window
+    // since start-up: without its item it could not send until the next start. The items
+    // are taken again from AccountList; an address that is still no account's keeps the
+    // account selected before.
+    const int selected = combo_->currentIndex();
+    const QString before = selected >= 0 ? combo_->itemText(selected) : QString();
+    FillSenders(combo_, form1_.state());
+    at = combo_->findText(Q(own_address));
+    if (at < 0 && selected >= 0) at = combo_->findText(before);
+  }
+  combo_->setCurrentIndex(at);
   combo_->setEditText(Q(own_address));
 }
 
