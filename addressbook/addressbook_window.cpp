@@ -57,7 +57,13 @@ void TForm4::BuildLayout() {
   list_->setSelectionBehavior(QAbstractItemView::SelectRows);
   list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   list_->setHeaderLabels({QU("宛名"), QU("アドレス"), QU("備考"), QU("レコード番号")});
-  list_->setStyleSheet(QStringLiteral("QTreeWidget::item { border: 1px solid #d0d0d0; }"));
+  // Grid lines between the cells. A style sheet on the items takes over their painting, so
+  // the selected rows need their colours said too: without them a selected row is drawn
+  // white on white as soon as the list loses the focus, for instance to a button.
+  list_->setStyleSheet(QStringLiteral(
+      "QTreeWidget::item { border: 1px solid #d0d0d0; }"
+      "QTreeWidget::item:selected { background: palette(highlight);"
+      " color: palette(highlighted-text); }"));
   const int widths[] = {120, 160, 100};
   for (int i = 0; i < 3; ++i) list_->setColumnWidth(i, widths[i]);
   list_->setColumnHidden(3, true);  // the entry position, width 0
@@ -94,6 +100,7 @@ void TForm4::BuildLayout() {
   edit_grid->addWidget(save, 3, 2);
   edit_grid->addWidget(del, 3, 3);
   edit_grid->addWidget(close_edit, 3, 4);
+  edit_grid->setRowStretch(4, 1);  // the fields stay together at the top of the page
   pages_->addTab(edit_page, QU("アドレス帳の編集"));
 
   auto* pick_page = new QWidget(pages_);
@@ -120,7 +127,10 @@ void TForm4::BuildLayout() {
   pick_grid->addWidget(clear_all, 3, 0);
   pick_grid->addWidget(close_pick, 3, 2);
   pages_->addTab(pick_page, QU("あて名挿入"));
+  // The entries get the room; the pages keep what their controls need.
   layout->addWidget(pages_);
+  layout->setStretch(0, 3);
+  layout->setStretch(1, 2);
 
   Entry* targets[3] = {&editor_.fields, &editor_.fields, &editor_.fields};
   std::string Entry::*members[3] = {&Entry::name, &Entry::address, &Entry::note};

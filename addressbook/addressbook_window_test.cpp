@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QHeaderView>
+#include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -153,6 +154,24 @@ TEST_F(AddressBookWindowTest, PickerSortsByColumnAndHandsTheJoinedRecipientsOn) 
   EXPECT_EQ(picked[0].bcc, "\"C\" <y@x>");
   EXPECT_EQ(picked[0].sender, "me@example.test");
   EXPECT_EQ(to->count(), 2);  // kept for the next opening
+}
+
+TEST_F(AddressBookWindowTest, SelectedEntriesStayVisibleWhenTheListLosesTheFocus) {
+  WriteBook("社内", "a\tx@x\t\r\nb\ty@x\t\r\n");
+  Open();
+  form4->show();
+  ClickRow(1);
+  Find<QLineEdit>("Edit3")->setFocus();  // the user goes on to a field or a button
+  ASSERT_FALSE(List()->hasFocus());
+  const QImage image = List()->viewport()->grab().toImage();
+  const QRect row = List()->visualItemRect(List()->topLevelItem(1));
+  const QColor highlight = List()->palette().color(QPalette::Inactive, QPalette::Highlight);
+  int highlighted = 0;
+  for (int x = row.left(); x <= row.right(); ++x) {
+    if (image.pixelColor(x, row.center().y()) == highlight) ++highlighted;
+  }
+  EXPECT_GT(highlighted, row.width() / 2);
+  form4->hide();
 }
 
 }  // namespace
