@@ -87,11 +87,17 @@ void AccountSettings::Button2Click() {
       return;
     }
     add_mode_ = true;
-    const std::string pop_port = fields.PopPort;
-    const std::string smtp_port = fields.SmtpPort;
-    fields = AccountFields();
-    fields.PopPort = pop_port;  // the ports keep their text for the new account
-    fields.SmtpPort = smtp_port;
+    // Emptying the fields makes room for a new account beside the one shown. When no
+    // stored account is shown (a first run: the user has just typed the new account and
+    // takes 追加 for "add this"), there is nothing to make room beside, and emptying would
+    // only throw away what was typed.
+    if (IsStoredPosition(state_.AccountPosition)) {
+      const std::string pop_port = fields.PopPort;
+      const std::string smtp_port = fields.SmtpPort;
+      fields = AccountFields();
+      fields.PopPort = pop_port;  // the ports keep their text for the new account
+      fields.SmtpPort = smtp_port;
+    }
     state_.AccountPosition = record_count() + 1;
     record_label_ = state_.AccountPosition;
     return;

@@ -181,6 +181,26 @@ TEST_F(AccountSettingsTest, CancellingAnAddReturnsToTheRecordBefore) {
   EXPECT_EQ(state.AccountList.size(), 2u);
 }
 
+TEST_F(AccountSettingsTest, AddOnAFirstRunKeepsWhatWasTypedAndTheSaveAppendsIt) {
+  acc.Start();
+  Fill("first");
+  acc.fields.Signature = {"sig"};
+  acc.Button2Click();  // 追加 taken for "add this": nothing stored is shown, nothing is lost
+  ASSERT_TRUE(acc.add_mode());
+  EXPECT_EQ(acc.fields.AccountName, "first");
+  EXPECT_EQ(acc.fields.OwnAddress, "first@example.test");
+  EXPECT_EQ(acc.fields.Signature, std::vector<std::string>{"sig"});
+  EXPECT_EQ(acc.record_label(), 1);
+  ASSERT_TRUE(acc.Button4Click());
+  ASSERT_EQ(state.AccountList.size(), 1u);
+  EXPECT_EQ(store::GetField(state.AccountList[0], 0), "first");
+
+  acc.Button2Click();  // a stored account is shown now: the fields empty for the next one
+  EXPECT_TRUE(acc.fields.AccountName.empty());
+  EXPECT_TRUE(acc.fields.Signature.empty());
+  EXPECT_EQ(acc.fields.PopPort, "110");
+}
+
 TEST_F(AccountSettingsTest, CancellingAnAddOnAnEmptyListStillAppendsTheNextSave) {
   Fill("x");
   acc.Button2Click();
