@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "app/list_logic.h"
+#include "app/folder_tree.h"
 #include "app/main_window.h"
 #include "app/message_model.h"
 #include "app/qt_text.h"
@@ -39,11 +40,11 @@ QPushButton* Button(const char* name, const char* caption, QWidget* parent) {
   return b;
 }
 
-void CopyChildren(const QTreeWidgetItem* from, QTreeWidgetItem* to) {
-  for (int i = 0; i < from->childCount(); ++i) {
-    auto* child = new QTreeWidgetItem(to, QStringList{from->child(i)->text(0)});
-    CopyChildren(from->child(i), child);
-  }
+// A node's text (name, TAB, count) and image, and the same for everything below it.
+void CopyNode(const QTreeWidgetItem* from, QTreeWidgetItem* to) {
+  to->setText(0, from->text(0));
+  to->setIcon(0, from->icon(0));
+  for (int i = 0; i < from->childCount(); ++i) CopyNode(from->child(i), new QTreeWidgetItem(to));
 }
 
 void CollectNodes(QTreeWidgetItem* item, std::vector<QTreeWidgetItem*>& out) {
@@ -75,6 +76,7 @@ void TForm7::BuildLayout() {
   keyword_ = new QComboBox(rules_page);
   keyword_->setObjectName(QStringLiteral("ComboBox2"));
   keyword_->setEditable(true);
+  keyword_->setInsertPolicy(QComboBox::NoInsert);  // the list holds only the offered texts
   keyword_->setMinimumWidth(220);
   auto* contains = new QLabel(QU("を含むとき"), rules_page);
   contains->setObjectName(QStringLiteral("Label1"));
@@ -87,6 +89,7 @@ void TForm7::BuildLayout() {
   tree_ = new QTreeWidget(rules_page);
   tree_->setObjectName(QStringLiteral("TreeView1"));
   tree_->setHeaderHidden(true);
+  app::StyleTreeSelection(tree_);  // the count after its TAB reads as in the main window
   grid->addWidget(tree_, 1, 0, 4, 1);
   move_ = new QRadioButton(QU("へ移動"), rules_page);
   move_->setObjectName(QStringLiteral("RadioButton1"));
@@ -127,7 +130,7 @@ void TForm7::BuildLayout() {
 
   auto* check_page = new QWidget;
   check_page->setObjectName(QStringLiteral("TabSheet2"));
-  auto* check = new QGridLayout(check_page);
+  auto* check = new QVBoxLayout(check_page);
   interval_ = new QComboBox(check_page);
   interval_->setObjectName(QStringLiteral("ComboBox3"));
   // Typed text is taken as it is; the check refuses a text that is no number of minutes.
@@ -135,13 +138,20 @@ void TForm7::BuildLayout() {
   interval_->setInsertPolicy(QComboBox::NoInsert);
   auto* every = new QLabel(QU("分間隔で新着メールを確認する"), check_page);
   every->setObjectName(QStringLiteral("Label2"));
-  check->addWidget(interval_, 0, 0);
-  check->addWidget(every, 0, 1);
+  interval_->setFixedWidth(64);
+  auto* interval_row = new QHBoxLayout;
+  interval_row->addWidget(interval_);
+  interval_row->addWidget(every);
+  interval_row->addStretch(1);
+  check->addLayout(interval_row);
   QPushButton* run = Button("Button7", "実行", check_page);
   QPushButton* stop = Button("Button8", "中止", check_page);
-  check->addWidget(run, 1, 0);
-  check->addWidget(stop, 1, 1, Qt::AlignLeft);
-  check->setRowStretch(2, 1);
+  auto* run_row = new QHBoxLayout;
+  run_row->addWidget(run);
+  run_row->addWidget(stop);
+  run_row->addStretch(1);
+  check->addLayout(run_row);
+  check->addStretch(1);
   tabs_->addTab(check_page, QU("新着チェック"));
 
   // Every handler runs under the main window's error guard: a failed save shows the
@@ -172,8 +182,7 @@ void TForm7::FormCreate() {
   tree_->clear();
   if (const auto* source = form1_.findChild<QTreeWidget*>(QStringLiteral("TreeView1"))) {
     for (int i = 0; i < source->topLevelItemCount(); ++i) {
-      auto* top = new QTreeWidgetItem(tree_, QStringList{source->topLevelItem(i)->text(0)});
-      CopyChildren(source->topLevelItem(i), top);
+      CopyNode(source->topLevelItem(i), new QTreeWidgetItem(tree_));
     }
   }
   tree_->expandAll();

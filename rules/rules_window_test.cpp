@@ -153,6 +153,7 @@ TEST_F(RulesWindowTest, CreationLoadsRulesCopiesTheTreeAndSetsDefaults) {
   ASSERT_NE(sub, nullptr);
   EXPECT_EQ(U(sub->parent()->text(0)), U(form1->FindNode({P("acct")})->text(0)));
   EXPECT_TRUE(sub->parent()->isExpanded());
+  EXPECT_FALSE(sub->icon(0).isNull());
   EXPECT_TRUE(Tree()->topLevelItem(0)->isExpanded());
   new QTreeWidgetItem(main_tree->topLevelItem(0), QStringList{QStringLiteral("later")});
   EXPECT_EQ(Node("later"), nullptr);
