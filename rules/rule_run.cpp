@@ -7,6 +7,7 @@
 #include <optional>
 #include <unordered_set>
 
+#include "platform/codepage.h"
 #include "store/message_ops.h"
 #include "store/paths.h"
 #include "store/record.h"
@@ -205,8 +206,27 @@ RunResult RunRules(state::MainState& state, const RuleSet& rules) {
   return result;
 }
 
+namespace {
+
+// The list is about to show the folder's records. A list that showed the server (deletion
+// mode), the sent folder or a search result must not keep that view's flag over them: the
+// delete and colour commands would reach the server or the sent index with folder rows.
+void LeaveOtherViews(state::MainState& state, state::MainView& view) {
+  if (!state.deletion_mode && !state.sent_view && !state.extraction_view) return;
+  if (state.deletion_mode) {
+    state.deletion_mode = false;
+    if (state.POP.IsConnected()) state.POP.Disconnect();
+    view.SetStatus(1, "");
+  }
+  state.sent_view = state.extraction_view = false;
+  view.SetMode(platform::Sjis("通常"), 0, 255, 255);
+}
+
+}  // namespace
+
 RunResult ApplyRulesToCurrentFolder(state::MainState& state, state::MainView& view) {
   const RunResult result = RunRules(state, RuleSet::Load(state.fs));
+  LeaveOtherViews(state, view);
   view.FillList(state.folder_index.lines());
   for (const auto& [folder, unread] : result.unread_moved) {
     if (unread != 0) view.AddToNodeCount(folder, unread);

@@ -32,7 +32,9 @@ struct RunResult {
 RunResult RunRules(state::MainState& state, const RuleSet& rules);
 
 // The command behind "現在のフォルダに適用" and `apply-rules`: reads "rule.ini" from disk,
-// runs it over the current folder and lists the folder again. The caller shows "完了".
+// runs it over the current folder and lists the folder again, leaving deletion mode (the
+// server connection closed), the sent view or a search result first so that the folder's
+// rows are not taken for theirs. The caller shows "完了".
 RunResult ApplyRulesToCurrentFolder(state::MainState& state, state::MainView& view);
 
 }  // namespace rules

@@ -142,6 +142,27 @@ TEST_F(RuleRunTest, NoListedFolderWritesNoIndexAnywhere) {
   EXPECT_TRUE(HasFiles(acct, "<a@x>"));
 }
 
+TEST_F(RuleRunTest, ListingTheFolderAfterwardsLeavesServerSentAndSearchViews) {
+  const std::string a = Message(acct, "<a@x>", "keep", "y");
+  Index(acct, {a});
+  Open(acct);
+  for (bool state::MainState::*flag : {&state::MainState::deletion_mode,
+                                       &state::MainState::sent_view,
+                                       &state::MainState::extraction_view}) {
+    st.*flag = true;
+    view.mode.clear();
+    view.rows = {"<server row>"};
+    ApplyRulesToCurrentFolder(st, view);
+    EXPECT_FALSE(st.deletion_mode || st.sent_view || st.extraction_view);
+    EXPECT_EQ(view.mode, Sjis("通常"));
+    EXPECT_EQ(view.rows, (std::vector<std::string>{a}));
+  }
+  // From the plain folder view the mode label is left alone.
+  view.mode.clear();
+  ApplyRulesToCurrentFolder(st, view);
+  EXPECT_EQ(view.mode, "");
+}
+
 TEST_F(RuleRunTest, ReplacesARecordOfTheSameKeyInTheTarget) {
   const std::string a = Message(acct, "<a@x>", "x", "y", "1");
   Index(acct, {a});
