@@ -64,6 +64,11 @@ bool AccountFields::AllFilled() const {
   return RequiredFilled() && !PopPort.empty() && !SmtpPort.empty();
 }
 
+bool AccountFields::RequiredEmpty() const {
+  return AccountName.empty() && PopServer.empty() && UserId.empty() && Password.empty() &&
+         SmtpServer.empty() && OwnAddress.empty();
+}
+
 void CleanFields(AccountFields& f) {
   for (std::string* field : {&f.AccountName, &f.PopServer, &f.UserId, &f.Password, &f.SmtpServer,
                              &f.OwnAddress, &f.PopPort, &f.SmtpPort}) {

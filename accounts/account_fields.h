@@ -29,6 +29,8 @@ struct AccountFields {
   bool RequiredFilled() const;
   // Edit1 to Edit6 and both ports: what saving needs.
   bool AllFilled() const;
+  // Nothing typed into Edit1 to Edit6.
+  bool RequiredEmpty() const;
 };
 
 // A TAB or line break typed into a field would shift the fields of Account.ini or break its

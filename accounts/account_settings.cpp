@@ -179,6 +179,10 @@ bool AccountSettings::Button1Click() {
     return false;
   }
   CleanFields(fields);
+  // A first look at the window before any account exists: nothing was typed and there is
+  // nothing to make current, so it closes without touching the settings (making the empty
+  // name current would only blank the account label and the POP3 client).
+  if (state_.AccountList.empty() && fields.RequiredEmpty()) return true;
   if (!fields.RequiredFilled()) {
     ui_.ShowInformation(RequiredMessage());
     return false;

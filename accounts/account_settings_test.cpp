@@ -201,6 +201,25 @@ TEST_F(AccountSettingsTest, AddOnAFirstRunKeepsWhatWasTypedAndTheSaveAppendsIt) 
   EXPECT_EQ(acc.fields.PopPort, "110");
 }
 
+TEST_F(AccountSettingsTest, CloseBeforeAnyAccountClosesOnlyWhenNothingWasTyped) {
+  acc.Start();
+  view.account_label = "before";
+  ASSERT_TRUE(acc.Button1Click());  // just looking: nothing to make current
+  EXPECT_TRUE(ui.Texts("info").empty());
+  EXPECT_FALSE(state.fs.FileExists("Yubinko.ini"));
+  EXPECT_FALSE(state.fs.FileExists("Account.ini"));
+  EXPECT_EQ(view.account_label, "before");
+
+  acc.fields.PopServer = "pop.half";  // half an account is still refused
+  EXPECT_FALSE(acc.Button1Click());
+  EXPECT_EQ(LastInfo(), Sjis("タイトルと必須項目だけは入力してください。"));
+
+  state.AccountList = {Line("a")};  // with an account, empty fields are refused as before
+  acc.fields = AccountFields();
+  EXPECT_FALSE(acc.Button1Click());
+  EXPECT_EQ(ui.Texts("info").size(), 2u);
+}
+
 TEST_F(AccountSettingsTest, CancellingAnAddOnAnEmptyListStillAppendsTheNextSave) {
   Fill("x");
   acc.Button2Click();
