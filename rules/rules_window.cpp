@@ -174,7 +174,10 @@ void TForm7::BuildLayout() {
 }
 
 void TForm7::FormCreate() {
-  SetListLines(LoadRuleLines(form1_.state().fs));
+  // A rule file that cannot be read is reported and the editor starts empty, rather than
+  // the program failing to start.
+  list_->clear();
+  form1_.Guarded([this] { SetListLines(LoadRuleLines(form1_.state().fs)); });
   header_->clear();
   header_->addItems({Q(SenderHeader()), Q(SubjectHeader())});
   header_->setCurrentIndex(0);

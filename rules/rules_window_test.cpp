@@ -17,6 +17,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -209,6 +210,26 @@ TEST_F(RulesWindowTest, EditorAddsEditsRemovesAndOnlySaveWrites) {
   EXPECT_FALSE(open_after);
   EXPECT_EQ(*s.fs().ReadFile("rule.ini"),
             P("件名\tspam\t削除\r\n件名\tHello\tacct\\sub\r\n"));
+}
+
+TEST_F(RulesWindowTest, RuleFileThatIsNoFileIsReportedAtStartAndOnSave) {
+  WriteStore();
+  s.Write("rule.ini\\x", "");  // a folder where the file should be
+  std::filesystem::remove(s.path() / "rule.ini" / "x");
+  Open();  // the program still starts
+  ASSERT_EQ(ui.shown.size(), 1u);
+  EXPECT_EQ(ui.shown[0].kind, "error");
+  EXPECT_EQ(Rules()->count(), 0);
+  WhileShown("mnuRule", [&] {
+    Child<QComboBox>("ComboBox2")->setEditText(QStringLiteral("kw"));
+    Click("Button1");
+    Click("Button4");
+    EXPECT_TRUE(form7->isVisible());
+    ASSERT_FALSE(ui.shown.empty());
+    EXPECT_EQ(ui.shown.back().kind, "error");
+    EXPECT_EQ(Rules()->count(), 1);  // nothing typed is lost
+  });
+  EXPECT_TRUE(open_after);
 }
 
 TEST_F(RulesWindowTest, SelectingARuleLoadsItsFieldsAndItsFolderNode) {
