@@ -63,8 +63,8 @@ TEST(UidlReceiveTest, SecondRunFetchesOnlyTheNewMessageAmongKnownOnes) {
   EXPECT_EQ(f.view.status[1], S("新着メールは1件です。"));
   EXPECT_EQ(f.IndexOnDisk(f.state.current_folder).size(), 3u);
   EXPECT_EQ(f.KeysOnDisk().size(), 3u);
-  EXPECT_EQ(IdsOnDisk(f), (std::map<std::string, std::string>{
-                              {"u1", Id(1)}, {"u2", Id(2)}, {"u3", Id(3)}}));
+  EXPECT_EQ(IdsOnDisk(f),
+            (std::map<std::string, std::string>{{"u1", Id(1)}, {"u2", Id(2)}, {"u3", Id(3)}}));
 
   // Nothing new: STAT, UIDL and QUIT only, and the status reports 0 as before.
   Script third(kCapa);
@@ -112,8 +112,9 @@ TEST(UidlReceiveTest, ServerWithoutUidlFetchesEverythingAndKnowsMailByKey) {
 TEST(UidlReceiveTest, DamagedOrStaleIdFileNeverHidesMail) {
   Fixture f;
   // Damaged: the count at the end does not match, so none of its ids is trusted.
-  f.state.fs.WriteFileAtomic(UidlFile::Path(f.state.account_dir),
-                             "YUBINKO-UIDL 1\r\nu1\t" + Id(1) + "\r\nu2\t" + Id(2) + "\r\nEND 3\r\n");
+  f.state.fs.WriteFileAtomic(
+      UidlFile::Path(f.state.account_dir),
+      "YUBINKO-UIDL 1\r\nu1\t" + Id(1) + "\r\nu2\t" + Id(2) + "\r\nEND 3\r\n");
   f.state.received_keys.Add(Id(1));
   Script script(kCapa);
   script.Stat(2).Uidl({"u1", "u2"}).Retr(1, Numbered(1)).Retr(2, Numbered(2)).List(2, 2).Quit();
@@ -186,8 +187,8 @@ TEST(UidlFileTest, ReadsBackWhatItWroteAndRefusesDamage) {
 }
 
 TEST(UidlFileTest, IdsThatCannotTellMessagesApartAreNotUsed) {
-  const std::vector<transport::TIdUidlEntry> listing = {
-      {1, "a"}, {2, "dup"}, {3, "dup"}, {4, "b"}, {4, "c"}, {9, "far"}, {5, "e"}};
+  const std::vector<transport::TIdUidlEntry> listing = {{1, "a"}, {2, "dup"}, {3, "dup"}, {4, "b"},
+                                                        {4, "c"}, {9, "far"}, {5, "e"}};
   EXPECT_EQ(UidsByNumber(listing, 5), (std::vector<std::string>{"", "a", "", "", "", "e"}));
 }
 
@@ -210,9 +211,9 @@ TEST(HeaderOnlyFetchTest, DeletionModeListsWithTopAndFallsBackToRetr) {
     f.Aim(server);
     DeletionMode(f.context).Enter();
     ASSERT_EQ(f.view.rows.size(), 2u);
-    EXPECT_EQ(store::SplitRecord(f.view.rows[1]),
-              (store::Fields{Id(2), "s2", "taro@example.test", "2026/12/01_10:00:00", "102", "",
-                             ""}));
+    EXPECT_EQ(
+        store::SplitRecord(f.view.rows[1]),
+        (store::Fields{Id(2), "s2", "taro@example.test", "2026/12/01_10:00:00", "102", "", ""}));
     EXPECT_EQ(f.view.status[1], S("削除モードで接続中。メールは2件です。"));
     f.state.POP.Disconnect();
     EXPECT_EQ(server.Finish(), "");
