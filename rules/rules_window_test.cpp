@@ -128,23 +128,11 @@ TEST_F(RulesWindowTest, CreationLoadsRulesCopiesTheTreeAndSetsDefaults) {
   WriteStore();
   s.WriteLines("rule.ini", {P("件名\tx\tacct"), P("差出人\ty\t削除")});
   Open();
-  EXPECT_EQ(U(form7->windowTitle()), "設定");
-  auto* tabs = Child<QTabWidget>("PageControl1");
-  ASSERT_EQ(tabs->count(), 2);
-  EXPECT_EQ(U(tabs->tabText(0)), "メッセージルール");
-  EXPECT_EQ(U(tabs->tabText(1)), "新着チェック");
   EXPECT_EQ(ListTexts(), (std::vector<std::string>{"件名\tx\tacct", "差出人\ty\t削除"}));
-  auto* header = Child<QComboBox>("ComboBox1");
-  ASSERT_EQ(header->count(), 2);
-  EXPECT_EQ(U(header->itemText(0)), "差出人");
-  EXPECT_EQ(U(header->itemText(1)), "件名");
-  EXPECT_EQ(U(header->currentText()), "差出人");
+  EXPECT_EQ(U(Child<QComboBox>("ComboBox1")->currentText()), "差出人");
   EXPECT_FALSE(Child<QRadioButton>("RadioButton1")->isChecked());
   EXPECT_FALSE(Child<QRadioButton>("RadioButton2")->isChecked());
-  auto* interval = Child<QComboBox>("ComboBox3");
-  ASSERT_EQ(interval->count(), 6);
-  EXPECT_EQ(U(interval->itemText(5)), "10");
-  EXPECT_EQ(U(interval->currentText()), "2");
+  EXPECT_EQ(U(Child<QComboBox>("ComboBox3")->currentText()), "2");
 
   // The copy carries the node texts with their unread counts, every node expanded, and is
   // not refreshed when the main window's tree changes.
