@@ -236,7 +236,8 @@ TEST_F(RuleRunTest, MessageWhoseFileCannotMoveStaysWithItsRecord) {
 TEST_F(RuleRunTest, UnsafeRulePathsNeverMoveMailOutOfTheReceivedRoot) {
   const std::string a = Message(acct, "<a@x>", "x", "y");
   Index(acct, {a});
-  Rules({Sjis("件名\tx\t..\\..\\escaped"), Sjis("件名\tx\t/tmp/escaped"), Sjis("件名\tx")});
+  Rules({Sjis("件名\tx\t..\\..\\escaped"), Sjis("件名\tx\t/tmp/escaped"), Sjis("件名\tx"),
+         Sjis("件名\tx\tC:\\escaped"), Sjis("件名\tx\tacct\\..\\..\\..\\escaped")});
   Open(acct);
   ApplyRulesToCurrentFolder(st, view);
   EXPECT_EQ(IndexOf(acct), (std::vector<std::string>{a}));
