@@ -7,6 +7,7 @@
 #include "platform/codepage.h"
 #include "receive/deletion_mode.h"
 #include "receive/message_values.h"
+#include "receive/uidl_file.h"
 #include "store/message_key.h"
 
 namespace receive {
@@ -47,12 +48,27 @@ bool NewMailCheck::CheckOnce() {
   state::MainState& s = c_.state;
   if (!EnsureConnected(c_)) return false;
   const int n = s.POP.MessageCount();
+  // With the server's ids, mail this account received (its UIDL file) or this check reported
+  // is passed over without fetching even its header.
+  std::vector<std::string> uids;
+  UidlFile received_ids;
+  std::vector<transport::TIdUidlEntry> listing;
+  if (n > 0 && s.POP.MaySupport("UIDL") && s.POP.ListUniqueIds(listing)) {
+    uids = UidsByNumber(listing, n);
+    received_ids = UidlFile::Load(s.fs, s.account_dir);
+  }
   bool reported = false;
   s.abort = false;
   for (int i = 1; i <= n && !reported; ++i) {
     c_.ui.ProcessEvents();
     s.Msg.Clear();
     if (s.abort) break;
+    const std::string uid = uids.empty() ? std::string() : uids[static_cast<std::size_t>(i)];
+    if (!uid.empty()) {
+      if (reported_ids_.contains(uid)) continue;
+      const std::string* key = received_ids.KeyOf(uid);
+      if (key != nullptr && s.received_keys.Find(*key) >= 0) continue;
+    }
     std::string ignored;
     try {
       spool_.FetchHeader(s.POP, i);
@@ -73,9 +89,11 @@ bool NewMailCheck::CheckOnce() {
     if (s.received_keys.Find(key) >= 0) continue;
     bool seen = false;
     for (const std::string& k : s.check_list) seen = seen || store::SameKey(k, key);
+    if (!uid.empty() && seen) reported_ids_.insert(uid);
     if (seen) continue;
     window_.AddRow(ServerRow(s.Msg, s.POP.MessageSize(i)));
     s.check_list.push_back(key);
+    if (!uid.empty()) reported_ids_.insert(uid);
     if (window_.Label().empty()) {
       window_.SetLabel(platform::Sjis("新着１号発見! 日時は、") +
                        platform::FormatDateTime("yyyy/mm/dd_hh:nn:ss", platform::Now()));

@@ -3,6 +3,7 @@
 // It stores and deletes nothing.
 #pragma once
 
+#include <set>
 #include <string>
 
 #include "receive/pop_context.h"
@@ -43,6 +44,8 @@ class NewMailCheck {
   PopContext& c_;
   NewMailView& window_;
   Spool spool_;
+  // Server ids of the messages reported (like the check list, kept for the program run).
+  std::set<std::string> reported_ids_;
 };
 
 }  // namespace receive

@@ -242,7 +242,7 @@ TEST(HeaderOnlyFetchTest, NewMailCheckReadsHeadersAndFetchesWholeOnlyWithoutMess
   }
   ASSERT_EQ(f.state.received_keys.size(), 1);
   Window window;
-  Script script(kCapa);
+  Script script("USER\r\nTOP");  // no ids: every message is looked at
   script.Stat(2).Top(1, no_id).Retr(1, no_id).Top(2, Numbered(2)).List(2, 22).Quit();
   ScriptedServer server(script.steps);
   f.Aim(server);
@@ -250,6 +250,46 @@ TEST(HeaderOnlyFetchTest, NewMailCheckReadsHeadersAndFetchesWholeOnlyWithoutMess
   EXPECT_EQ(server.Finish(), "");
   ASSERT_EQ(window.rows.size(), 1u);
   EXPECT_EQ(store::GetField(window.rows[0], 0), Id(2));
+}
+
+// Five messages of which the third and fifth are new: with ids only those are fetched, header
+// only, one report per check, and a message reported once is not even fetched again.
+TEST(HeaderOnlyFetchTest, NewMailCheckWithIdsFetchesOnlyUnknownHeaders) {
+  class Window : public NewMailView {
+   public:
+    void ClearRows() override {}
+    void AddRow(const std::string& record) override { rows.push_back(record); }
+    std::string Label() const override { return "x"; }
+    void SetLabel(const std::string&) override {}
+    void ShowWindow() override {}
+    void MinimiseMainWindow() override {}
+    std::vector<std::string> rows;
+  };
+  Fixture f;
+  UidlFile received;
+  for (int i : {1, 2, 4}) {
+    f.state.received_keys.Add(Id(i));
+    received.Set("u" + std::to_string(i), Id(i));
+  }
+  received.Save(f.state.fs, f.state.account_dir, true);
+  const std::vector<std::string> ids = {"u1", "u2", "u3", "u4", "u5"};
+  Window window;
+  NewMailCheck check(f.context, window);
+  Script first(kCapa);
+  first.Stat(5).Uidl(ids).Top(3, Numbered(3)).List(3, 33).Quit();
+  Script second(kCapa);
+  second.Stat(5).Uidl(ids).Top(5, Numbered(5)).List(5, 55).Quit();
+  Script third(kCapa);
+  third.Stat(5).Uidl(ids).Quit();
+  for (const Script* script : {&first, &second, &third}) {
+    ScriptedServer server(script->steps);
+    f.Aim(server);
+    check.CheckOnce();
+    EXPECT_EQ(server.Finish(), "");
+  }
+  ASSERT_EQ(window.rows.size(), 2u);
+  EXPECT_EQ(store::GetField(window.rows[0], 0), Id(3));
+  EXPECT_EQ(store::GetField(window.rows[1], 0), Id(5));
 }
 
 }  // namespace
