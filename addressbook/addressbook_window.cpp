@@ -132,13 +132,11 @@ void TForm4::BuildLayout() {
   layout->setStretch(0, 3);
   layout->setStretch(1, 2);
 
-  Entry* targets[3] = {&editor_.fields, &editor_.fields, &editor_.fields};
+  // Every edit reaches the editor's fields at once.
   std::string Entry::*members[3] = {&Entry::name, &Entry::address, &Entry::note};
   for (int i = 0; i < 3; ++i) {
     connect(edit_[i], &QLineEdit::textChanged, this,
-            [target = targets[i], member = members[i]](const QString& text) {
-              target->*member = S(text);
-            });
+            [this, member = members[i]](const QString& text) { editor_.fields.*member = S(text); });
   }
   connect(tree_, &QTreeWidget::itemClicked, this, [this] { TreeView1Click(); });
   connect(list_, &QTreeWidget::itemClicked, this, [this] { ListView1Click(); });
