@@ -12,6 +12,7 @@
 #include "rules/rules_window.h"
 #include "receive/receive_window.h"
 #include "dist/app_icon.h"
+#include "dist/qt_japanese.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
@@ -20,6 +21,8 @@ int main(int argc, char** argv) {
   // Every window takes this icon; the desktop file name ties the windows to the menu entry.
   QApplication::setWindowIcon(dist::YubinkoIcon());
   QGuiApplication::setDesktopFileName(QStringLiteral("yubinko"));
+  QTranslator qt_japanese;
+  dist::InstallQtJapanese(qt_japanese);
   app::QtUiServices ui;
   const std::filesystem::path app_dir = QCoreApplication::applicationDirPath().toStdString();
   app::TForm1 form(app_dir, ui, [](QWidget* parent) { return app::MakeWebHtmlPane(parent); });
