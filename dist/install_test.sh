@@ -64,10 +64,15 @@ if [ -f "$entry" ]; then
 else
   fail "no desktop entry at $entry"
 fi
+png_size() {  # WIDTHxHEIGHT from the PNG signature and header chunk, empty for anything else
+  [ "$(head -c 8 "$1" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] || return 0
+  od -An -tu1 -j16 -N8 "$1" |
+    awk '{ print $1 * 16777216 + $2 * 65536 + $3 * 256 + $4 "x" $5 * 16777216 + $6 * 65536 + $7 * 256 + $8 }'
+}
 for size in 16 48 256; do
   png="$HOME/.local/share/icons/hicolor/${size}x${size}/apps/yubinko.png"
   if [ -f "$png" ]; then
-    file "$png" | grep -q "PNG image data, $size x $size" || fail "$png is not a $size px PNG"
+    [ "$(png_size "$png")" = "${size}x$size" ] || fail "$png is not a $size px PNG"
   else
     fail "icon $png missing"
   fi
