@@ -31,6 +31,19 @@ using app::QU;
 using app::S;
 
 constexpr int kRulesPage = 0;
+
+// The Shift_JIS bytes behind a shown text. Going through Unicode and back is not the identity
+// for every byte sequence (the duplicate NEC/IBM codes, bytes no character has), so the rule
+// lines and the offered keywords keep their own bytes and untouched lines are written back
+// exactly as they were read.
+QVariant Raw(const std::string& sjis) {
+  return QByteArray(sjis.data(), static_cast<qsizetype>(sjis.size()));
+}
+
+std::string LineBytes(const QListWidgetItem* item) {
+  const QByteArray raw = item->data(Qt::UserRole).toByteArray();
+  return raw.toStdString();
+}
 constexpr int kNewCheckPage = 1;
 
 QPushButton* Button(const char* name, const char* caption, QWidget* parent) {
@@ -201,8 +214,10 @@ void TForm7::mnuRuleClick() {
   const int row = form1_.FirstSelectedRow();
   if (row >= 0) {
     const std::string record = app::RecordFromRow(form1_.model().row(row));
-    keyword_->addItem(Q(store::GetField(record, store::kSubjectField)));
-    keyword_->addItem(Q(store::GetField(record, store::kSenderField)));
+    for (int field : {store::kSubjectField, store::kSenderField}) {
+      const std::string text = store::GetField(record, field);
+      keyword_->addItem(Q(text), Raw(text));
+    }
     keyword_->setCurrentIndex(0);
   }
   exec();
@@ -221,8 +236,7 @@ void TForm7::AddOrEdit(bool edit) {
     }
   }
   std::optional<std::string> line =
-      BuildRuleLine(S(header_->currentText()), S(keyword_->currentText()), move_->isChecked(),
-                    path);
+      BuildRuleLine(S(header_->currentText()), KeywordBytes(), move_->isChecked(), path);
   if (!line) return;
   // "編集" replaces only a line that is selected, not one that merely has the focus frame.
   QListWidgetItem* current = list_->currentItem();
@@ -231,6 +245,13 @@ void TForm7::AddOrEdit(bool edit) {
   AddOrReplaceRule(lines, std::move(*line), edit, keep);
   SetListLines(lines);
   if (edit && keep >= 0) list_->setCurrentRow(keep);
+}
+
+std::string TForm7::KeywordBytes() const {
+  // An offered text still shown unchanged keeps its bytes; anything typed is converted.
+  const int chosen = keyword_->findText(keyword_->currentText(), Qt::MatchExactly);
+  if (chosen >= 0) return keyword_->itemData(chosen).toByteArray().toStdString();
+  return S(keyword_->currentText());
 }
 
 void TForm7::Button1Click() { AddOrEdit(false); }
@@ -247,7 +268,7 @@ void TForm7::ListBoxRuleClick() {
   std::vector<std::string> texts;
   texts.reserve(nodes.size());
   for (QTreeWidgetItem* n : nodes) texts.push_back(S(n->text(0)));
-  std::optional<RuleSelection> selection = SelectRule(S(item->text()), texts);
+  std::optional<RuleSelection> selection = SelectRule(LineBytes(item), texts);
   if (!selection) return;
   header_->setEditText(Q(selection->header));
   keyword_->setEditText(Q(selection->keyword));
@@ -287,13 +308,16 @@ void TForm7::Button8Click() {
 
 std::vector<std::string> TForm7::ListLines() const {
   std::vector<std::string> lines;
-  for (int i = 0; i < list_->count(); ++i) lines.push_back(S(list_->item(i)->text()));
+  for (int i = 0; i < list_->count(); ++i) lines.push_back(LineBytes(list_->item(i)));
   return lines;
 }
 
 void TForm7::SetListLines(const std::vector<std::string>& lines) {
   list_->clear();
-  for (const std::string& line : lines) list_->addItem(Q(line));
+  for (const std::string& line : lines) {
+    auto* item = new QListWidgetItem(Q(line), list_);
+    item->setData(Qt::UserRole, Raw(line));
+  }
 }
 
 std::vector<QTreeWidgetItem*> TForm7::TreeNodes() const {

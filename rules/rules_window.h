@@ -46,6 +46,8 @@ class TForm7 : public QDialog {
  private:
   void BuildLayout();
   void AddOrEdit(bool edit);
+  // The keyword in Shift_JIS.
+  std::string KeywordBytes() const;
   std::vector<std::string> ListLines() const;
   void SetListLines(const std::vector<std::string>& lines);
   // TreeView1's nodes in tree order (each node, then its descendants).

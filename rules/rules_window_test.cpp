@@ -220,6 +220,24 @@ TEST_F(RulesWindowTest, RuleFileThatIsNoFileIsReportedAtStartAndOnSave) {
   EXPECT_TRUE(open_after);
 }
 
+TEST_F(RulesWindowTest, BytesThatUnicodeWouldChangeAreKeptInLinesAndOfferedKeywords) {
+  // FA 58 reads as U+3231, which converts back to 87 8A: a round trip would rewrite it.
+  const std::string ibm = "\xFA\x58";
+  const std::string kept = P("件名\t") + ibm + P("\t削除");
+  WriteStore();
+  s.fs().WriteFileAtomic(P("受信\\acct\\MsgID.ini"),
+                         "<k@x>\t" + ibm + "\tx@y\t2024/03/09_09:00:00\t1\t2\t2\r\n");
+  s.Write("rule.ini", kept + "\r\n");
+  Open();
+  SelectMessage(0);
+  WhileShown("mnuRule", [&] {
+    Child<QComboBox>("ComboBox1")->setCurrentIndex(1);
+    Click("Button1");  // the offered subject, unchanged, as a delete rule
+    Click("Button4");
+  });
+  EXPECT_EQ(*s.fs().ReadFile("rule.ini"), kept + "\r\n" + kept + "\r\n");
+}
+
 TEST_F(RulesWindowTest, SelectingARuleLoadsItsFieldsAndItsFolderNode) {
   WriteStore();
   s.WriteLines("rule.ini", {P("件名\tkw\tacct\\sub"), P("差出人\tz\t削除"), P("件名\tonly two")});
