@@ -53,18 +53,6 @@ std::string FingerprintOf(const std::string& name) {
   return text;
 }
 
-class NoWindow : public NewMailView {
- public:
-  void ClearRows() override {}
-  void AddRow(const std::string& record) override { rows.push_back(record); }
-  std::string Label() const override { return label; }
-  void SetLabel(const std::string& text) override { label = text; }
-  void ShowWindow() override {}
-  void MinimiseMainWindow() override {}
-  std::vector<std::string> rows;
-  std::string label;
-};
-
 class CertificateTrustTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -84,8 +72,8 @@ class CertificateTrustTest : public ::testing::Test {
 
   int Port(const char* name) { return std::stoi(env_[name]); }
   void Seed(const std::string& args) {
-    const std::string command = std::string(YUBINKO_MAIL_SCRIPTS) + "/seed.sh " +
-                                env_["MAIL_DIR"] + " alice --clear " + args + " >/dev/null";
+    const std::string command = std::string(YUBINKO_MAIL_SCRIPTS) + "/seed.sh " + env_["MAIL_DIR"] +
+                                " alice --clear " + args + " >/dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0);
   }
   // The account "acct" of the fixture aimed at the real servers (STLS and STARTTLS ports).
@@ -120,8 +108,8 @@ TEST_F(CertificateTrustTest, RefusedCertificateSendsNothingAndNamesReasonAndFing
     account.AccountName = "acct";
     f.state.AccountList = {account.Line()};
     f.state.AccountPosition = 1;
-    transport::testing::TlsTestServer server(kCerts + "/selfsigned.pem",
-                                             kCerts + "/selfsigned.key", "+OK ready\r\n", {});
+    transport::testing::TlsTestServer server(kCerts + "/selfsigned.pem", kCerts + "/selfsigned.key",
+                                             "+OK ready\r\n", {});
     f.state.POP.Port = server.Port();
     f.state.POP.Tls.Mode = transport::tlsImplicit;
     f.context.ask_about_certificates = ask;
@@ -165,7 +153,7 @@ TEST_F(CertificateTrustTest, AcceptedCertificateIsPinnedForTheAccountAndAnotherR
   deletion.Enter();
   EXPECT_EQ(f.view.rows.size(), 2u);
   deletion.Leave();
-  NoWindow window;
+  testing::FakeNewMailWindow window;
   EXPECT_FALSE(NewMailCheck(f.context, window).CheckOnce());
   EXPECT_EQ(ReceiveRun(f.context).Run().outcome, RunResult::kCompleted);
   EXPECT_EQ(f.ui.Texts("warning").size(), 1u);

@@ -12,25 +12,12 @@
 namespace receive {
 namespace {
 
+using testing::FakeNewMailWindow;
 using testing::Fixture;
 using testing::Mail;
 using testing::S;
 using testing::Script;
 using transport::testing::ScriptedServer;
-
-class FakeNewMailWindow : public NewMailView {
- public:
-  void ClearRows() override { rows.clear(); }
-  void AddRow(const std::string& record) override { rows.push_back(record); }
-  std::string Label() const override { return label; }
-  void SetLabel(const std::string& text) override { label = text; }
-  void ShowWindow() override { ++shown; }
-  void MinimiseMainWindow() override { ++minimised; }
-  std::vector<std::string> rows;
-  std::string label = "?";
-  int shown = 0;
-  int minimised = 0;
-};
 
 std::string Numbered(int i) {
   return Mail("<m" + std::to_string(i) + "@x>", "s" + std::to_string(i));

@@ -8,6 +8,7 @@
 #include "platform/codepage.h"
 #include "platform/testing/scripted_ui_services.h"
 #include "platform/testing/temp_app_dir.h"
+#include "receive/new_mail_check.h"
 #include "receive/pop_context.h"
 #include "state/index_list.h"
 #include "state/main_state.h"
@@ -79,6 +80,21 @@ class Script {
     return *this;
   }
   std::vector<ScriptStep> steps;
+};
+
+// The new-mail window (TForm5) as the check sees it, recording what it was told.
+class FakeNewMailWindow : public NewMailView {
+ public:
+  void ClearRows() override { rows.clear(); }
+  void AddRow(const std::string& record) override { rows.push_back(record); }
+  std::string Label() const override { return label; }
+  void SetLabel(const std::string& text) override { label = text; }
+  void ShowWindow() override { ++shown; }
+  void MinimiseMainWindow() override { ++minimised; }
+  std::vector<std::string> rows;
+  std::string label = "?";
+  int shown = 0;
+  int minimised = 0;
 };
 
 // A message with LF line ends.

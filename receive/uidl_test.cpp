@@ -221,17 +221,6 @@ TEST(HeaderOnlyFetchTest, DeletionModeListsWithTopAndFallsBackToRetr) {
 }
 
 TEST(HeaderOnlyFetchTest, NewMailCheckReadsHeadersAndFetchesWholeOnlyWithoutMessageId) {
-  class Window : public NewMailView {
-   public:
-    void ClearRows() override {}
-    void AddRow(const std::string& record) override { rows.push_back(record); }
-    std::string Label() const override { return label; }
-    void SetLabel(const std::string& text) override { label = text; }
-    void ShowWindow() override {}
-    void MinimiseMainWindow() override {}
-    std::vector<std::string> rows;
-    std::string label;
-  };
   Fixture f;
   const std::string no_id = Mail("", "noid", "", "only the body tells it apart\n");
   // The message without a Message-ID was received before: its key comes from its whole text.
@@ -241,7 +230,7 @@ TEST(HeaderOnlyFetchTest, NewMailCheckReadsHeadersAndFetchesWholeOnlyWithoutMess
     RunAgainst(f, receive);
   }
   ASSERT_EQ(f.state.received_keys.size(), 1);
-  Window window;
+  testing::FakeNewMailWindow window;
   Script script("USER\r\nTOP");  // no ids: every message is looked at
   script.Stat(2).Top(1, no_id).Retr(1, no_id).Top(2, Numbered(2)).List(2, 22).Quit();
   ScriptedServer server(script.steps);
@@ -255,16 +244,6 @@ TEST(HeaderOnlyFetchTest, NewMailCheckReadsHeadersAndFetchesWholeOnlyWithoutMess
 // Five messages of which the third and fifth are new: with ids only those are fetched, header
 // only, one report per check, and a message reported once is not even fetched again.
 TEST(HeaderOnlyFetchTest, NewMailCheckWithIdsFetchesOnlyUnknownHeaders) {
-  class Window : public NewMailView {
-   public:
-    void ClearRows() override {}
-    void AddRow(const std::string& record) override { rows.push_back(record); }
-    std::string Label() const override { return "x"; }
-    void SetLabel(const std::string&) override {}
-    void ShowWindow() override {}
-    void MinimiseMainWindow() override {}
-    std::vector<std::string> rows;
-  };
   Fixture f;
   UidlFile received;
   for (int i : {1, 2, 4}) {
@@ -273,7 +252,7 @@ TEST(HeaderOnlyFetchTest, NewMailCheckWithIdsFetchesOnlyUnknownHeaders) {
   }
   received.Save(f.state.fs, f.state.account_dir, true);
   const std::vector<std::string> ids = {"u1", "u2", "u3", "u4", "u5"};
-  Window window;
+  testing::FakeNewMailWindow window;
   NewMailCheck check(f.context, window);
   Script first(kCapa);
   first.Stat(5).Uidl(ids).Top(3, Numbered(3)).List(3, 33).Quit();
