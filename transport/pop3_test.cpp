@@ -285,5 +285,67 @@ TEST(TIdPOP3Retrieve, ReadsMessagesThroughTheReader) {
   EXPECT_EQ(server.Finish(), "");
 }
 
+// The unique-id listing keeps only lines that can name a message safely; TOP is used only
+// where CAPA listed it, and a server that sent body lines for TOP n 0 is read to its end.
+TEST(TIdPOP3Optional, UniqueIdsAndHeadersOnly) {
+  ScriptedServer server(std::string(kLogin) + R"(
+    C: UIDL\r\n
+    S: +OK\r\n1 abc\r\n2 has space\r\nx zz\r\n0 zero\r\n3 ok-3\r\n4\r\n.\r\n
+    C: TOP 2 0\r\n
+    S: +OK\r\nSubject: two\r\n\r\nbody line sent anyway\r\n.\r\n
+    C: STAT\r\n
+    S: +OK 3 100\r\n
+    C: QUIT\r\n
+  )");
+  TIdPOP3 pop;
+  Aim(pop, server);
+  pop.Connect();
+  EXPECT_TRUE(pop.MaySupport("UIDL"));
+  EXPECT_FALSE(pop.MaySupport("PIPELINING"));
+  std::vector<TIdUidlEntry> ids;
+  ASSERT_TRUE(pop.ListUniqueIds(ids));
+  // An id with a space, a number that is none or 0, and a line without an id are left out.
+  ASSERT_EQ(ids.size(), 2u);
+  EXPECT_EQ(ids[0].Number, 1);
+  EXPECT_EQ(ids[0].Uid, "abc");
+  EXPECT_EQ(ids[1].Number, 3);
+  EXPECT_EQ(ids[1].Uid, "ok-3");
+  TIdMessage msg;
+  ASSERT_TRUE(pop.RetrieveHeader(2, msg));
+  EXPECT_EQ(msg.Subject, "two");
+  EXPECT_EQ(pop.MessageCount(), 3);  // the extra body line did not leak into the next reply
+  pop.Disconnect();
+  EXPECT_EQ(server.Finish(), "");
+}
+
+TEST(TIdPOP3Optional, ServerThatDoesNotSayWhatItSupports) {
+  ScriptedServer server(R"(
+    S: +OK ready\r\n
+    C: CAPA\r\n
+    S: -ERR unknown command\r\n
+    C: USER alice\r\n
+    S: +OK\r\n
+    C: PASS secret\r\n
+    S: +OK\r\n
+    C: UIDL\r\n
+    S: -ERR unknown command\r\n
+    C: RETR 1\r\n
+    S: +OK\r\nSubject: whole\r\n\r\nbody\r\n.\r\n
+    C: QUIT\r\n
+  )");
+  TIdPOP3 pop;
+  Aim(pop, server);
+  pop.Connect();
+  // Only trying tells; TOP is not tried (a refusal would cost a round trip per message).
+  EXPECT_TRUE(pop.MaySupport("UIDL"));
+  std::vector<TIdUidlEntry> ids;
+  EXPECT_FALSE(pop.ListUniqueIds(ids));
+  TIdMessage msg;
+  ASSERT_TRUE(pop.RetrieveHeader(1, msg));
+  EXPECT_EQ(msg.Subject, "whole");
+  pop.Disconnect();
+  EXPECT_EQ(server.Finish(), "");
+}
+
 }  // namespace
 }  // namespace transport
