@@ -78,7 +78,7 @@ void TForm2::BuildLayout() {
   row(2, "送信SMTPサーバ", edit_[4], "SMTPポート", smtp_port_);
   row(3, "ユーザ名(ID)", edit_[2], nullptr, nullptr);
   row(4, "パスワード", edit_[3], nullptr, nullptr);  // shown in clear text, as stored
-  grid->setColumnStretch(1, 1);  // room for a whole address or host name
+  grid->setColumnStretch(1, 1);                      // room for a whole address or host name
   layout->addWidget(required);
 
   delete_after_ = new QCheckBox(QU("受信後、サーバからメールを削除する"), this);

@@ -60,10 +60,10 @@ void TForm4::BuildLayout() {
   // Grid lines between the cells. A style sheet on the items takes over their painting, so
   // the selected rows need their colours said too: without them a selected row is drawn
   // white on white as soon as the list loses the focus, for instance to a button.
-  list_->setStyleSheet(QStringLiteral(
-      "QTreeWidget::item { border: 1px solid #d0d0d0; }"
-      "QTreeWidget::item:selected { background: palette(highlight);"
-      " color: palette(highlighted-text); }"));
+  list_->setStyleSheet(
+      QStringLiteral("QTreeWidget::item { border: 1px solid #d0d0d0; }"
+                     "QTreeWidget::item:selected { background: palette(highlight);"
+                     " color: palette(highlighted-text); }"));
   const int widths[] = {120, 160, 100};
   for (int i = 0; i < 3; ++i) list_->setColumnWidth(i, widths[i]);
   list_->setColumnHidden(3, true);  // the entry position, width 0
@@ -271,10 +271,18 @@ void TForm4::ListView1ColumnClick(int column) {
   Run([this, column] { editor_.ListView1ColumnClick(column); });
 }
 
-void TForm4::Button1Click() { Run([this] { editor_.Button1Click(); }); }
-void TForm4::Button3Click() { Run([this] { editor_.Button3Click(); }); }
-void TForm4::Button4Click() { Run([this] { editor_.Button4Click(); }); }
-void TForm4::Button5Click() { Run([this] { editor_.Button5Click(); }); }
+void TForm4::Button1Click() {
+  Run([this] { editor_.Button1Click(); });
+}
+void TForm4::Button3Click() {
+  Run([this] { editor_.Button3Click(); });
+}
+void TForm4::Button4Click() {
+  Run([this] { editor_.Button4Click(); });
+}
+void TForm4::Button5Click() {
+  Run([this] { editor_.Button5Click(); });
+}
 
 void TForm4::Button2Click() {
   bool may_close = false;
@@ -307,7 +315,9 @@ void TForm4::Remove(RecipientList list, QListWidget* box) {
 void TForm4::Button10Click() { Remove(RecipientList::kTo, boxes_[0]); }
 void TForm4::Button11Click() { Remove(RecipientList::kCc, boxes_[1]); }
 void TForm4::Button12Click() { Remove(RecipientList::kBcc, boxes_[2]); }
-void TForm4::Button13Click() { Run([this] { editor_.Button13Click(); }); }
+void TForm4::Button13Click() {
+  Run([this] { editor_.Button13Click(); });
+}
 
 void TForm4::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape) {

@@ -42,15 +42,15 @@ class TForm4 : public QDialog {
   void TreeView1Click();
   void ListView1Click();
   void ListView1ColumnClick(int column);
-  void Button1Click();  // アドレス帳の新規作成
-  void Button2Click();  // 閉じる (edit page)
-  void Button3Click();  // 追加 / 中止
-  void Button4Click();  // 更新/保存
-  void Button5Click();  // 削除
-  void Button6Click();  // TO (also a double click in the list)
-  void Button7Click();  // CC
-  void Button8Click();  // BCC
-  void Button9Click();  // 閉じる (picker page)
+  void Button1Click();   // アドレス帳の新規作成
+  void Button2Click();   // 閉じる (edit page)
+  void Button3Click();   // 追加 / 中止
+  void Button4Click();   // 更新/保存
+  void Button5Click();   // 削除
+  void Button6Click();   // TO (also a double click in the list)
+  void Button7Click();   // CC
+  void Button8Click();   // BCC
+  void Button9Click();   // 閉じる (picker page)
   void Button10Click();  // 消去 under TO
   void Button11Click();  // 消去 under CC
   void Button12Click();  // 消去 under BCC

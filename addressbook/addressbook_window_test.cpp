@@ -123,9 +123,8 @@ TEST_F(AddressBookWindowTest, PickerSortsByColumnAndHandsTheJoinedRecipientsOn) 
   EXPECT_TRUE(List()->isColumnHidden(3));
 
   std::vector<PickedRecipients> picked;
-  form4->editor().AddRecipientsListener([&picked](const PickedRecipients& p) {
-    picked.push_back(p);
-  });
+  form4->editor().AddRecipientsListener(
+      [&picked](const PickedRecipients& p) { picked.push_back(p); });
   form4->OpenForPicking();
   EXPECT_TRUE(form4->isVisible());
   EXPECT_FALSE(form4->isModal());

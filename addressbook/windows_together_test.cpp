@@ -50,8 +50,7 @@ class WindowsTogetherTest : public ::testing::Test {
     form1 = std::make_unique<app::TForm1>(dir.path(), ui);
     form2 = accounts::CreateAccountsWindow(*form1);
     form3 = compose::CreateComposeWindow(*form1);
-    form4 = CreateAddressBookWindow(*form1,
-                                    [this] { return form2->settings().fields.OwnAddress; });
+    form4 = CreateAddressBookWindow(*form1, [this] { return form2->settings().fields.OwnAddress; });
     ConnectPicker(*form4, *form3);
   }
   template <typename T>
@@ -121,9 +120,9 @@ TEST_F(WindowsTogetherTest, FirstAccountFromTheToolButtonBecomesTheComposersSend
   ASSERT_EQ(ui.Texts("info").size(), 1u);  // no account yet
   InsideModal(form2, [this] {
     EXPECT_EQ(QApplication::activeModalWidget(), form2);
-    const char* values[][2] = {{"Edit1", "home"},        {"Edit2", "127.0.0.1"},
-                               {"Edit3", "me"},          {"Edit4", "pw"},
-                               {"Edit5", "127.0.0.1"},   {"Edit6", "me@home.test"}};
+    const char* values[][2] = {{"Edit1", "home"},      {"Edit2", "127.0.0.1"},
+                               {"Edit3", "me"},        {"Edit4", "pw"},
+                               {"Edit5", "127.0.0.1"}, {"Edit6", "me@home.test"}};
     for (const auto& [name, value] : values) {
       QTest::keyClicks(In<QLineEdit>(form2, name), QString::fromLatin1(value));
     }
@@ -210,9 +209,8 @@ TEST_F(WindowsTogetherTest, ComposerLabelsOpenThePickerAndItsCloseFillsTheCompos
   EXPECT_FALSE(form4->isVisible());
   EXPECT_TRUE(form3->isVisible());
   // Both in list order, joined by a comma alone.
-  const std::string to = RowOf("佐藤") < RowOf("高橋")
-                             ? "\"佐藤\" <sato@x>,\"高橋\" <takahashi@x>"
-                             : "\"高橋\" <takahashi@x>,\"佐藤\" <sato@x>";
+  const std::string to = RowOf("佐藤") < RowOf("高橋") ? "\"佐藤\" <sato@x>,\"高橋\" <takahashi@x>"
+                                                       : "\"高橋\" <takahashi@x>,\"佐藤\" <sato@x>";
   EXPECT_EQ(Composer("edtTo"), to);
   EXPECT_EQ(Composer("edtCC"), "kept@x");  // an empty CC list leaves the field alone
   EXPECT_EQ(Composer("edtBCC"), "\"鈴木\" <suzuki@x>");
