@@ -106,6 +106,16 @@ class WindowsTogetherTest : public ::testing::Test {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, rect.center());
   }
   std::string Composer(const char* name) { return U(In<QLineEdit>(form3, name)->text()); }
+  // Types an account into the accounts window, saves it with 更新/保存 and closes the window.
+  void SaveAndCloseAccount(const char* name, const char* server, const char* own_address) {
+    const char* values[][2] = {{"Edit1", name}, {"Edit2", server}, {"Edit3", "user"},
+                               {"Edit4", "pw"}, {"Edit5", server}, {"Edit6", own_address}};
+    for (const auto& [field, value] : values) {
+      QTest::keyClicks(In<QLineEdit>(form2, field), QString::fromLatin1(value));
+    }
+    QTest::mouseClick(In<QPushButton>(form2, "Button4"), Qt::LeftButton);
+    QTest::mouseClick(In<QPushButton>(form2, "Button1"), Qt::LeftButton);
+  }
 
   platform::testing::TempAppDir dir;
   platform::testing::ScriptedUiServices ui;
@@ -120,14 +130,7 @@ TEST_F(WindowsTogetherTest, FirstAccountFromTheToolButtonBecomesTheComposersSend
   ASSERT_EQ(ui.Texts("info").size(), 1u);  // no account yet
   InsideModal(form2, [this] {
     EXPECT_EQ(QApplication::activeModalWidget(), form2);
-    const char* values[][2] = {{"Edit1", "home"},      {"Edit2", "127.0.0.1"},
-                               {"Edit3", "me"},        {"Edit4", "pw"},
-                               {"Edit5", "127.0.0.1"}, {"Edit6", "me@home.test"}};
-    for (const auto& [name, value] : values) {
-      QTest::keyClicks(In<QLineEdit>(form2, name), QString::fromLatin1(value));
-    }
-    QTest::mouseClick(In<QPushButton>(form2, "Button4"), Qt::LeftButton);
-    QTest::mouseClick(In<QPushButton>(form2, "Button1"), Qt::LeftButton);
+    SaveAndCloseAccount("home", "127.0.0.1", "me@home.test");
   });
   ClickToolButton("tbAccount");
   EXPECT_FALSE(form2->isVisible());
@@ -142,14 +145,7 @@ TEST_F(WindowsTogetherTest, FirstAccountFromTheToolButtonBecomesTheComposersSend
   // typed but not saved names no account and leaves the sending account as it was.
   InsideModal(form2, [this] {
     QTest::mouseClick(In<QPushButton>(form2, "Button2"), Qt::LeftButton);
-    const char* values[][2] = {{"Edit1", "work"},      {"Edit2", "pop.work"},
-                               {"Edit3", "w"},         {"Edit4", "pw"},
-                               {"Edit5", "smtp.work"}, {"Edit6", "me@work.test"}};
-    for (const auto& [name, value] : values) {
-      QTest::keyClicks(In<QLineEdit>(form2, name), QString::fromLatin1(value));
-    }
-    QTest::mouseClick(In<QPushButton>(form2, "Button4"), Qt::LeftButton);
-    QTest::mouseClick(In<QPushButton>(form2, "Button1"), Qt::LeftButton);
+    SaveAndCloseAccount("work", "127.0.0.2", "me@work.test");
   });
   form1->action(QStringLiteral("mnuAccount"))->trigger();
   EXPECT_EQ(form3->Fields().sender_text, "me@work.test");
