@@ -3,6 +3,7 @@
 #include "receive/receive_window.h"
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <QAction>
 #include <QApplication>
@@ -17,6 +18,7 @@
 #include "app/main_window.h"
 #include "app/message_model.h"
 #include "receive/receive_test_support.h"
+#include "transport/testing/tls_server.h"
 
 namespace receive {
 namespace {
@@ -154,6 +156,36 @@ TEST_F(ReceiveWindowTest, NewMailWindowShapeAndCloseStopsTheCheck) {
   form5->findChild<QPushButton*>(QStringLiteral("Button1"))->click();
   EXPECT_FALSE(ui.timer_enabled);
   EXPECT_FALSE(form5->isVisible());
+}
+
+// 受信 against a server whose certificate is self-signed: the window asks, the user declines,
+// the refusal with its reason and fingerprint is shown, nothing reaches the server and no
+// certificate is pinned.
+TEST_F(ReceiveWindowTest, RefusedCertificateIsExplainedAndNothingIsSent) {
+  const std::string certs = YUBINKO_TLS_CERT_DIR;
+  setenv("SSL_CERT_FILE", (certs + "/ca.pem").c_str(), 1);
+  transport::testing::TlsTestServer server(certs + "/selfsigned.pem", certs + "/selfsigned.key",
+                                           "+OK ready\r\n", {});
+  store::AccountRecord account;
+  account.AccountName = "acct";
+  platform::FileSystem(dir.path()).WriteFileAtomic("Account.ini", account.Line() + "\r\n");
+  form1 = std::make_unique<app::TForm1>(dir.path(), ui);
+  form5 = CreateReceiveWindow(*form1);
+  state::MainState& s = form1->state();
+  s.AccountPosition = 1;
+  s.POP.Host = "127.0.0.1";
+  s.POP.Port = server.Port();
+  s.POP.Tls.Mode = transport::tlsImplicit;
+  ui.answers.push_back(platform::Answer::kNo);
+  Trigger("tbRecieve");
+  EXPECT_EQ(server.Finish(), "");
+  ASSERT_EQ(ui.Texts("warning").size(), 1u);
+  const std::vector<std::string> shown = ui.Texts("info");
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_NE(shown[0].find(S("自己署名の証明書")), std::string::npos);
+  EXPECT_NE(shown[0].find(S("SHA-256")), std::string::npos);
+  EXPECT_EQ(U(form1->ModeText()), "通常");
+  EXPECT_FALSE(s.fs.FileExists(store::AccountFolder("acct") + "Certificates.ini"));
 }
 
 }  // namespace
