@@ -262,6 +262,13 @@ TEST_F(RulesWindowTest, ApplyAsksThenMovesTheCurrentFolderAndCloses) {
   ASSERT_EQ(form1->model().rowCount(), 2);
   ui.answers = {platform::Answer::kNo, platform::Answer::kYes};
   WhileShown("mnuRule", [&] {
+    // The first rule, unsaved, made to delete Hello: the run uses only what rule.ini holds.
+    ClickRule(0);
+    Child<QComboBox>("ComboBox1")->setCurrentIndex(1);
+    Child<QComboBox>("ComboBox2")->setEditText(QStringLiteral("Hello"));
+    Child<QRadioButton>("RadioButton2")->click();
+    Click("Button5");
+    ASSERT_EQ(U(Rules()->item(0)->text()), "件名\tHello\t削除");
     Click("Button6");  // No: nothing happens, the window stays
     EXPECT_TRUE(form7->isVisible());
     EXPECT_TRUE(s.Exists("受信\\acct\\0a@x9.txt"));
