@@ -184,6 +184,11 @@ void TForm7::BuildLayout() {
   guard(stop, &TForm7::Button8Click);
   connect(list_, &QListWidget::itemClicked, this,
           [this] { form1_.Guarded([this] { ListBoxRuleClick(); }); });
+  // Moving through the list with the keys loads each rule as a click does; the list changes
+  // its current row by itself only while it has the focus.
+  connect(list_, &QListWidget::currentRowChanged, this, [this] {
+    if (list_->hasFocus()) form1_.Guarded([this] { ListBoxRuleClick(); });
+  });
 }
 
 void TForm7::FormCreate() {

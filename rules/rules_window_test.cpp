@@ -251,6 +251,13 @@ TEST_F(RulesWindowTest, SelectingARuleLoadsItsFieldsAndItsFolderNode) {
     // A line without three fields loads nothing.
     ClickRule(2);
     EXPECT_EQ(U(Child<QComboBox>("ComboBox2")->currentText()), "kw");
+    // The arrow keys load the rule they move to.
+    form7->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form7));
+    Rules()->setFocus();
+    QTest::keyClick(Rules(), Qt::Key_Up);
+    EXPECT_EQ(U(Child<QComboBox>("ComboBox1")->currentText()), "差出人");
+    EXPECT_EQ(U(Child<QComboBox>("ComboBox2")->currentText()), "z");
     Click("Button3");
   });
 }
