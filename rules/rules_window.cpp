@@ -256,6 +256,7 @@ std::string TForm7::KeywordBytes() const {
   // An offered text still shown unchanged keeps its bytes; anything typed is converted.
   const int chosen = keyword_->findText(keyword_->currentText(), Qt::MatchExactly);
   if (chosen >= 0) return keyword_->itemData(chosen).toByteArray().toStdString();
+  if (keyword_->currentText() == Q(loaded_keyword_)) return loaded_keyword_;
   return S(keyword_->currentText());
 }
 
@@ -276,6 +277,7 @@ void TForm7::ListBoxRuleClick() {
   std::optional<RuleSelection> selection = SelectRule(LineBytes(item), texts);
   if (!selection) return;
   header_->setEditText(Q(selection->header));
+  loaded_keyword_ = selection->keyword;
   keyword_->setEditText(Q(selection->keyword));
   if (selection->node >= 0) {
     tree_->setCurrentItem(nodes[static_cast<size_t>(selection->node)]);

@@ -62,6 +62,7 @@ class TForm7 : public QDialog {
   QRadioButton* refuse_ = nullptr;
   QListWidget* list_ = nullptr;    // ListBoxRule
   QComboBox* interval_ = nullptr;  // ComboBox3
+  std::string loaded_keyword_;  // the keyword of the rule last selected, as in the file
 };
 
 // Builds the settings window over the main window (which owns it), runs its creation step

@@ -236,6 +236,14 @@ TEST_F(RulesWindowTest, BytesThatUnicodeWouldChangeAreKeptInLinesAndOfferedKeywo
     Click("Button4");
   });
   EXPECT_EQ(*s.fs().ReadFile("rule.ini"), kept + "\r\n" + kept + "\r\n");
+  // Nothing offered this time: a selected rule rebuilt from the controls it loaded.
+  form1->findChild<QTableView*>(QStringLiteral("ListView1"))->clearSelection();
+  WhileShown("mnuRule", [&] {
+    ClickRule(1);
+    Click("Button5");
+    Click("Button4");
+  });
+  EXPECT_EQ(*s.fs().ReadFile("rule.ini"), kept + "\r\n" + kept + "\r\n");
 }
 
 TEST_F(RulesWindowTest, SelectingARuleLoadsItsFieldsAndItsFolderNode) {
