@@ -86,8 +86,8 @@ bool TForm1::Guarded(const std::function<void()>& handler) {
     handler();
     return true;
   } catch (const std::exception& e) {
-    // Error texts carry native (UTF-8) file names; the box takes Shift_JIS.
-    ui_.ShowError(platform::Cp932FromUtf8(e.what()));
+    // Error texts carry native (UTF-8) file names or Shift_JIS messages; the box takes Shift_JIS.
+    ui_.ShowError(platform::ErrorTextToSjis(e.what()));
     return false;
   }
 }

@@ -57,8 +57,12 @@ TEST_F(MainWindowHostTest, WiredCommandsEnableMenuItemAndToolButtonAndRunGuarded
   EXPECT_FALSE(form->action("mnuRecieve")->isEnabled());
   EXPECT_FALSE(form->action("tbRecieve")->isEnabled());
   int runs = 0;
+  // Error texts arrive as Shift_JIS messages of the mail code or with UTF-8 file names.
+  const std::string certificate = platform::Sjis("証明書の有効期限が切れています。");
   form->WireCommand({"mnuRecieve", "tbRecieve"}, [&] {
     if (++runs == 2) throw std::runtime_error("connection refused");
+    if (runs == 3) throw std::runtime_error(certificate);
+    if (runs == 4) throw std::runtime_error("cannot write /tmp/受信/MsgID.ini");
   });
   EXPECT_TRUE(form->action("mnuRecieve")->isEnabled());
   EXPECT_TRUE(form->action("tbRecieve")->isEnabled());
@@ -70,7 +74,13 @@ TEST_F(MainWindowHostTest, WiredCommandsEnableMenuItemAndToolButtonAndRunGuarded
   EXPECT_EQ(runs, 2);
   EXPECT_EQ(ui.Texts("error"), std::vector<std::string>{"connection refused"});
   form->action("tbRecieve")->trigger();
-  EXPECT_EQ(runs, 3);
+  form->action("tbRecieve")->trigger();
+  EXPECT_EQ(runs, 4);
+  EXPECT_EQ(ui.Texts("error"),
+            (std::vector<std::string>{"connection refused", certificate,
+                                      platform::Sjis("cannot write /tmp/受信/MsgID.ini")}));
+  form->action("tbRecieve")->trigger();
+  EXPECT_EQ(runs, 5);
   form->action("N32")->trigger();
   EXPECT_EQ(ui.Texts("info").back(), "Yubinko Ver1.1");
   // A misspelt name is a programming error caught at wiring time.

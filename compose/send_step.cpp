@@ -234,7 +234,7 @@ SendOutcome SendStep::Send(ComposerFields& fields) {
     }
   } catch (const std::exception& e) {
     out.status = SendOutcome::kFailed;
-    out.message = e.what();
+    out.message = platform::ErrorTextToSjis(e.what());
     return out;
   }
   try {
@@ -265,7 +265,7 @@ SendOutcome SendStep::Send(ComposerFields& fields) {
     smtp_.Disconnect();
     if (out.rows_sent == 0) {
       out.status = SendOutcome::kFailed;
-      out.message = e.what();
+      out.message = platform::ErrorTextToSjis(e.what());
       return out;
     }
     // A merge run that stopped part-way: the rows before it were delivered, so they are
@@ -274,12 +274,12 @@ SendOutcome SendStep::Send(ComposerFields& fields) {
     out.message = platform::Sjis("差込メールの送信を") + Decimal(failed_row + 1) +
                   platform::Sjis("行目（") + failed_address +
                   platform::Sjis("）で中断しました。\r\n1～") + Decimal(out.rows_sent) +
-                  platform::Sjis("行目は送信済みです。\r\n\r\n") + e.what();
+                  platform::Sjis("行目は送信済みです。\r\n\r\n") + platform::ErrorTextToSjis(e.what());
     try {
       StoreSent(state_, p, fields, out.message_id, send_time);
     } catch (const std::exception& store_error) {
       out.message +=
-          platform::Sjis("\r\n\r\n送信済みメールの保存にも失敗しました: ") + store_error.what();
+          platform::Sjis("\r\n\r\n送信済みメールの保存にも失敗しました: ") + platform::ErrorTextToSjis(store_error.what());
     }
     return out;
   }
@@ -291,7 +291,7 @@ SendOutcome SendStep::Send(ComposerFields& fields) {
     out.status = SendOutcome::kSentNotStored;
     out.message =
         platform::Sjis("メールは送信しましたが、送信済みメールの保存に失敗しました。\r\n") +
-        e.what();
+        platform::ErrorTextToSjis(e.what());
   }
   fields.attachments.clear();
   return out;

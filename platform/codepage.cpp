@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <stdexcept>
 
 namespace platform {
@@ -115,6 +116,46 @@ std::u16string Cp932ToUtf16(std::string_view sjis) {
                                    (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
   }
   return out;
+}
+
+bool IsWellFormedUtf8(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    std::size_t n = 0;
+    std::uint32_t cp = 0;
+    if (b < 0x80) {
+      ++i;
+      continue;
+    } else if (b >= 0xC2 && b <= 0xDF) {
+      n = 1, cp = b & 0x1F;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+      n = 2, cp = b & 0x0F;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+      n = 3, cp = b & 0x07;
+    } else {
+      return false;
+    }
+    if (i + n >= text.size()) return false;
+    for (std::size_t k = 1; k <= n; ++k) {
+      const auto c = static_cast<unsigned char>(text[i + k]);
+      if ((c & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (c & 0x3F);
+    }
+    // Overlong forms, surrogates and code points past U+10FFFF are not UTF-8.
+    static constexpr std::uint32_t kMin[] = {0, 0x80, 0x800, 0x10000};
+    if (cp < kMin[n] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) return false;
+    i += n + 1;
+  }
+  return true;
+}
+
+std::string ErrorTextToSjis(std::string_view what) {
+  return IsWellFormedUtf8(what) ? Cp932FromUtf8(what) : std::string(what);
+}
+
+std::string ErrorTextToUtf8(std::string_view what) {
+  return IsWellFormedUtf8(what) ? std::string(what) : Cp932ToUtf8(what);
 }
 
 }  // namespace platform

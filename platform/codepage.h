@@ -24,6 +24,14 @@ std::u16string Cp932ToUtf16(std::string_view sjis);
 //   static const std::string kReceived = platform::Sjis("受信");
 inline std::string Sjis(std::string_view utf8) { return Cp932FromUtf8(utf8); }
 
+// Error texts come from both sides of the boundary: the file layer names native (UTF-8)
+// paths, the mail code's messages are Shift_JIS. A text that is well-formed UTF-8 with bytes
+// above ASCII is taken as UTF-8 (short Shift_JIS text almost never is), anything else as
+// Shift_JIS. These give the text in the form the caller shows.
+bool IsWellFormedUtf8(std::string_view text);
+std::string ErrorTextToSjis(std::string_view what);
+std::string ErrorTextToUtf8(std::string_view what);
+
 // True when byte b starts a double-byte character in code page 932.
 constexpr bool IsSjisLeadByte(unsigned char b) {
   return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);

@@ -45,5 +45,25 @@ TEST(CodepageTest, DecodesAndSurvivesBrokenInput) {
   EXPECT_FALSE(Cp932ToUtf8(all).empty());
 }
 
+// An error text may carry a UTF-8 file name or a Shift_JIS message; both come out readable,
+// and text in the target form passes unchanged.
+TEST(CodepageTest, ErrorTextsOfEitherFormComeOutReadable) {
+  const std::string utf8 = "cannot open /tmp/受信/MsgID.ini: No space left on device";
+  const std::string sjis = Sjis("証明書の有効期限が切れています。");
+  EXPECT_EQ(ErrorTextToSjis(utf8), Sjis(utf8));
+  EXPECT_EQ(ErrorTextToSjis(sjis), sjis);
+  EXPECT_EQ(ErrorTextToUtf8(sjis), Cp932ToUtf8(sjis));
+  EXPECT_EQ(ErrorTextToUtf8(utf8), utf8);
+  EXPECT_EQ(ErrorTextToUtf8("plain ascii"), "plain ascii");
+  // Lone continuation bytes, overlong forms, surrogates and cut-off sequences are not UTF-8.
+  EXPECT_FALSE(IsWellFormedUtf8("\x80"));
+  EXPECT_FALSE(IsWellFormedUtf8("\xC0\xAF"));
+  EXPECT_FALSE(IsWellFormedUtf8("\xE0\x80\xAF"));
+  EXPECT_FALSE(IsWellFormedUtf8("\xED\xA0\x80"));
+  EXPECT_FALSE(IsWellFormedUtf8("\xF4\x90\x80\x80"));
+  EXPECT_FALSE(IsWellFormedUtf8("a\xE3\x81"));
+  EXPECT_TRUE(IsWellFormedUtf8("\xF0\x9F\x98\x80 \xE3\x81\x82"));
+}
+
 }  // namespace
 }  // namespace platform

@@ -121,7 +121,7 @@ ReceiveRun::Step ReceiveRun::ReceiveMessage(int number) {
   } catch (const std::exception& e) {
     ShowUnreadable(c_, number);
     result_.outcome = RunResult::kFetchFailed;
-    result_.error = e.what();
+    result_.error = platform::ErrorTextToSjis(e.what());
     return Step::kStop;
   }
   const std::string key = MessageKey(s.Msg, spool_.ContentHash());
@@ -148,8 +148,8 @@ ReceiveRun::Step ReceiveRun::ReceiveMessage(int number) {
   } catch (const std::exception& e) {
     // Nothing of this message is recorded or deleted; what was stored before stays valid.
     result_.outcome = RunResult::kWriteFailed;
-    result_.error = e.what();
-    c_.ui.ShowError(e.what());
+    result_.error = platform::ErrorTextToSjis(e.what());
+    c_.ui.ShowError(platform::ErrorTextToSjis(e.what()));
     return Step::kStop;
   }
   return Step::kNext;
@@ -241,9 +241,9 @@ void ReceiveRun::MakeDurableAndQuit() {
     }
   } catch (const std::exception& e) {
     durable = false;
-    if (result_.error.empty()) result_.error = e.what();
+    if (result_.error.empty()) result_.error = platform::ErrorTextToSjis(e.what());
     result_.outcome = RunResult::kWriteFailed;
-    c_.ui.ShowError(e.what());
+    c_.ui.ShowError(platform::ErrorTextToSjis(e.what()));
   }
   if (!s.POP.IsConnected()) return;
   if (!durable) {
@@ -257,7 +257,7 @@ void ReceiveRun::MakeDurableAndQuit() {
   try {
     for (int number : pending_deletes_) s.POP.DeleteMessage(number);
   } catch (const std::exception& e) {
-    if (result_.error.empty()) result_.error = e.what();
+    if (result_.error.empty()) result_.error = platform::ErrorTextToSjis(e.what());
   }
   if (s.POP.IsConnected()) s.POP.Disconnect();
 }

@@ -93,7 +93,7 @@ int Run(const std::vector<std::string>& args) {
     // A refused certificate is reported, never accepted: accepting one takes the window.
     context.ask_about_certificates = false;
     const receive::RunResult result = receive::ReceiveRun(context).Run();
-    if (!result.error.empty()) std::cerr << result.error << "\n";
+    if (!result.error.empty()) std::cerr << platform::ErrorTextToUtf8(result.error) << "\n";
     if (result.outcome != receive::RunResult::kCompleted &&
         result.outcome != receive::RunResult::kStopped) {
       return 1;
@@ -101,7 +101,7 @@ int Run(const std::vector<std::string>& args) {
     std::cout << Utf8(view.status[1]) << "\n";
     return 0;
   } catch (const std::exception& e) {
-    std::cerr << e.what() << "\n";
+    std::cerr << platform::ErrorTextToUtf8(e.what()) << "\n";
     return 1;
   }
 }

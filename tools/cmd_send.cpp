@@ -109,7 +109,7 @@ int Run(const std::vector<std::string>& args) {
                ? 0
                : 1;
   } catch (const std::exception& e) {
-    std::cerr << e.what() << "\n";
+    std::cerr << platform::ErrorTextToUtf8(e.what()) << "\n";
     return 1;
   }
 }
