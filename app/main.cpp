@@ -17,7 +17,8 @@
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Yubinko"));
-  QApplication::setApplicationDisplayName(QStringLiteral("Yubinko"));
+  // No display name: the window manager would add " — Yubinko" to every window's caption.
+  // Message boxes still take "Yubinko" from the application name.
   // Every window takes this icon; the desktop file name ties the windows to the menu entry.
   QApplication::setWindowIcon(dist::YubinkoIcon());
   QGuiApplication::setDesktopFileName(QStringLiteral("yubinko"));

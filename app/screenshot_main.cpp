@@ -23,7 +23,6 @@ int main(int argc, char** argv) {
     return 2;
   }
   QApplication application(argc, argv);
-  QApplication::setApplicationDisplayName(QStringLiteral("Yubinko"));
   platform::testing::TempAppDir dir;
   platform::FileSystem fs(dir.path());
   app::WriteDemoStore(fs);
