@@ -23,6 +23,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       (void)count;
       int message_size = pop.MessageSize(number);
       if (message_size < -1) std::abort();
+      std::vector<int> sizes;
+      if (pop.ListSizes(number, sizes)) {
+        if (sizes.size() != static_cast<std::size_t>(number) + 1) std::abort();
+        for (int listed : sizes) {
+          if (listed < -1) std::abort();
+        }
+      }
       std::vector<std::string> lines;
       if (pop.RetrieveRaw(number, lines)) {
         for (const std::string& line : lines) {

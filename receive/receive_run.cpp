@@ -131,7 +131,7 @@ ReceiveRun::Step ReceiveRun::ReceiveMessage(int number) {
   }
 
   ++result_.new_count;
-  MessageValues values = DecodeValues(s.Msg, key, s.POP.MessageSize(number));
+  MessageValues values = DecodeValues(s.Msg, key, SizeOf(number));
   std::string folder = run_folder_;
   bool routed = false;
   if (const int position = rules_.FindRule(values.subject, values.sender); position >= 0) {
@@ -153,6 +153,17 @@ ReceiveRun::Step ReceiveRun::ReceiveMessage(int number) {
     return Step::kStop;
   }
   return Step::kNext;
+}
+
+int ReceiveRun::SizeOf(int number) {
+  transport::TIdPOP3& pop = c_.state.POP;
+  if (!sizes_listed_) {
+    sizes_listed_ = true;
+    if (!pop.ListSizes(message_count_, sizes_)) sizes_.clear();
+  }
+  const auto i = static_cast<std::size_t>(number);
+  if (i < sizes_.size() && sizes_[i] >= 0) return sizes_[i];
+  return pop.MessageSize(number);
 }
 
 void ReceiveRun::StoreInFolder(int number, const std::string& folder, bool parsed,

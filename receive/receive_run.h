@@ -48,6 +48,9 @@ class ReceiveRun {
   // A message whose id the UIDL file knows under a key this account has received.
   bool KnownById(int number) const;
   void LearnId(int number, const std::string& key);
+  // The size of message n for its record, from one LIST of the whole mailbox asked when the
+  // first new message needs it: a run over known mail asks none, new mail no round trip each.
+  int SizeOf(int number);
   // Rewrites the UIDL file when this run learned or lost ids.
   void SaveUidl(bool flush);
 
@@ -70,6 +73,8 @@ class ReceiveRun {
   std::vector<transport::TIdUidlEntry> uidl_listing_;
   std::vector<std::string> uid_of_;  // by message number
   UidlFile uidl_;
+  bool sizes_listed_ = false;
+  std::vector<int> sizes_;  // by message number, -1 where the listing had none
 };
 
 // Flushes everything written under the application directory to the disk.

@@ -40,9 +40,8 @@ TEST(ReceiveRunTest, StoresNewMailAndMarksDeletionsOnlyAfterEverythingIsOnDisk) 
   ScriptedServer server(Script()
                             .Stat(2)
                             .Retr(1, m1)
-                            .List(1, 100)
+                            .ListAll({100, 200})
                             .Retr(2, m2)
-                            .List(2, 200)
                             .Dele(1)
                             .Dele(2)
                             .Quit()
@@ -97,12 +96,10 @@ TEST(ReceiveRunTest, RulesRouteIntoFoldersOrDeleteOnTheServer) {
   ScriptedServer server(Script()
                             .Stat(3)
                             .Retr(1, Mail("<s@x>", "buy spam now"))
-                            .List(1, 10)
+                            .ListAll({10, 20, 30})
                             .Dele(1)
                             .Retr(2, boss)
-                            .List(2, 20)
                             .Retr(3, Mail("<n@x>", "normal"))
-                            .List(3, 30)
                             .Quit()
                             .steps);
   f.Aim(server);
@@ -129,7 +126,8 @@ TEST(ReceiveRunTest, StopAfterThirdOfFiveSavesTheThreeAndFetchesNoMore) {
   Script script;
   script.Stat(5);
   for (int i = 1; i <= 3; ++i) {
-    script.Retr(i, Mail("<m" + std::to_string(i) + "@x>", "s")).List(i, 10);
+    script.Retr(i, Mail("<m" + std::to_string(i) + "@x>", "s"));
+    if (i == 1) script.ListAll({10, 10, 10, 10, 10});
   }
   // The stop command disconnects (QUIT) before any deletion was marked: nothing on the server
   // goes, since what was stored is recorded only at the end of the run.
@@ -154,7 +152,7 @@ TEST(ReceiveRunTest, RefusedRetrIsSkippedAndTheRunGoesOn) {
                             .Expect("RETR 1")
                             .Send("-ERR no such message")
                             .Retr(2, Mail("<two@x>", "b"))
-                            .List(2, 5)
+                            .ListAll({0, 5})
                             .Quit()
                             .steps);
   f.Aim(server);
@@ -169,7 +167,7 @@ TEST(ReceiveRunTest, DropInsideRetrKeepsWhatWasStoredRecorded) {
   ScriptedServer server(Script()
                             .Stat(3)
                             .Retr(1, Mail("<one@x>", "a"))
-                            .List(1, 10)
+                            .ListAll({10, 0, 0})
                             .Expect("RETR 2")
                             .Send("+OK\r\nSubject: cut")
                             .Close()
@@ -197,9 +195,8 @@ TEST(ReceiveRunTest, UnreadableMessageIsKeptWholeCountedAndTheRunGoesOn) {
   ScriptedServer server(Script()
                             .Stat(2)
                             .Retr(1, broken)
-                            .List(1, 300)
+                            .ListAll({300, 10})
                             .Retr(2, Mail("<ok@x>", "fine"))
-                            .List(2, 10)
                             .Quit()
                             .steps);
   f.Aim(server);
@@ -226,7 +223,7 @@ TEST(ReceiveRunTest, MessagesWithoutIdGetStableDistinctKeysOfTheUsualShape) {
   {
     Fixture f;
     ScriptedServer server(
-        Script().Stat(2).Retr(1, a).List(1, 1).Retr(2, b).List(2, 1).Quit().steps);
+        Script().Stat(2).Retr(1, a).ListAll({1, 1}).Retr(2, b).Quit().steps);
     f.Aim(server);
     EXPECT_EQ(ReceiveRun(f.context).Run().new_count, 2);
     EXPECT_EQ(server.Finish(), "");
@@ -242,7 +239,7 @@ TEST(ReceiveRunTest, MessagesWithoutIdGetStableDistinctKeysOfTheUsualShape) {
   }
   // A second store fetching the same message again makes the same key.
   Fixture g;
-  ScriptedServer server(Script().Stat(1).Retr(1, b).List(1, 1).Quit().steps);
+  ScriptedServer server(Script().Stat(1).Retr(1, b).ListAll({1}).Quit().steps);
   g.Aim(server);
   ReceiveRun(g.context).Run();
   EXPECT_EQ(server.Finish(), "");
@@ -256,7 +253,7 @@ TEST(ReceiveRunTest, LineBreaksAndTabsInDecodedValuesCannotBreakFileOrRecord) {
   const std::string m =
       "From: =?UTF-8?B?YQ0KYglj?= <a@x>\nTo: =?ISO-2022-JP?B?eA0KeQ==?=\nSubject: s\n"
       "Message-ID: <t@x>\n\nbody\n";
-  ScriptedServer server(Script().Stat(1).Retr(1, m).List(1, 9).Quit().steps);
+  ScriptedServer server(Script().Stat(1).Retr(1, m).ListAll({9}).Quit().steps);
   f.Aim(server);
   ReceiveRun(f.context).Run();
   ASSERT_EQ(server.Finish(), "");
@@ -280,9 +277,8 @@ TEST(ReceiveRunTest, UnwritableFolderStopsTheRunWithoutDeletingWhatWasNotStored)
   ScriptedServer server(Script()
                             .Stat(3)
                             .Retr(1, Mail("<a@x>", "fine"))
-                            .List(1, 1)
+                            .ListAll({1, 1, 0})
                             .Retr(2, Mail("<b@x>", "blocked"))
-                            .List(2, 1)
                             .Dele(1)
                             .Quit()
                             .steps);
@@ -315,7 +311,7 @@ TEST(ReceiveRunTest, SilentServerEndsTheRunAtItsReadTimeOut) {
   ScriptedServer server(Script()
                             .Stat(2)
                             .Retr(1, Mail("<a@x>", "a"))
-                            .List(1, 1)
+                            .ListAll({1, 0})
                             .Expect("RETR 2")
                             .Raw(transport::testing::ScriptStep::kStall, "")
                             .steps);
@@ -348,7 +344,7 @@ TEST(ReceiveRunTest, LargeMessagesComeThroughTheSpoolFileIntact) {
   const std::string broken = "Message-ID: <broken@x>\n" + head + b64 + "QUJDR\n--b--\n";
   Fixture f;
   ScriptedServer server(
-      Script().Stat(2).Retr(1, big).List(1, 1).Retr(2, broken).List(2, 1).Quit().steps, 30000);
+      Script().Stat(2).Retr(1, big).ListAll({1, 1}).Retr(2, broken).Quit().steps, 30000);
   f.Aim(server);
   EXPECT_EQ(ReceiveRun(f.context).Run().new_count, 2);
   ASSERT_EQ(server.Finish(), "");
@@ -368,9 +364,8 @@ TEST(ReceiveRunTest, LongMessageIdsSharingAPrefixKeepTheirOwnFiles) {
   transport::testing::ScriptedServer server(testing::Script()
                                                 .Stat(2)
                                                 .Retr(1, testing::Mail(prefix + "1@x>", "one"))
-                                                .List(1, 1)
+                                                .ListAll({1, 1})
                                                 .Retr(2, testing::Mail(prefix + "2@x>", "two"))
-                                                .List(2, 1)
                                                 .Quit()
                                                 .steps);
   f.Aim(server);
@@ -390,9 +385,8 @@ TEST(ReceiveRunTest, FolderClickDuringARunLosesNoRecord) {
   ScriptedServer server(Script()
                             .Stat(2)
                             .Retr(1, Mail("<a@x>", "a"))
-                            .List(1, 1)
+                            .ListAll({1, 1})
                             .Retr(2, Mail("<b@x>", "b"))
-                            .List(2, 1)
                             .Quit()
                             .steps);
   f.Aim(server);

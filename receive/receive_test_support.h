@@ -72,6 +72,15 @@ class Script {
     return Expect("LIST " + std::to_string(n))
         .Send("+OK " + std::to_string(n) + " " + std::to_string(size));
   }
+  // LIST of the whole mailbox: sizes[i] is the size of message i + 1.
+  Script& ListAll(const std::vector<int>& sizes) {
+    Expect("LIST");
+    std::string wire = "+OK";
+    for (std::size_t i = 0; i < sizes.size(); ++i) {
+      wire += "\r\n" + std::to_string(i + 1) + " " + std::to_string(sizes[i]);
+    }
+    return Send(wire + "\r\n.");
+  }
   Script& Dele(int n) { return Expect("DELE " + std::to_string(n)).Send("+OK"); }
   Script& Quit() { return Expect("QUIT"); }
   Script& Close() { return Raw(ScriptStep::kClose, ""); }

@@ -63,9 +63,8 @@ TEST_F(ReceiveWindowTest, ReceiveListsNewMailNewestFirstInBold) {
   ScriptedServer server(Script()
                             .Stat(2)
                             .Retr(1, Mail("<a@x>", "first"))
-                            .List(1, 10)
+                            .ListAll({10, 20})
                             .Retr(2, kNewer)
-                            .List(2, 20)
                             .Quit()
                             .steps);
   Open(server);
@@ -80,7 +79,7 @@ TEST_F(ReceiveWindowTest, ReceiveListsNewMailNewestFirstInBold) {
 }
 
 TEST_F(ReceiveWindowTest, EscapeDuringARunStopsItAfterTheCurrentMessage) {
-  ScriptedServer server(Script().Stat(3).Retr(1, Mail("<a@x>", "a")).List(1, 1).Quit().steps);
+  ScriptedServer server(Script().Stat(3).Retr(1, Mail("<a@x>", "a")).ListAll({1, 1, 1}).Quit().steps);
   Open(server);
   ui.on_process_events = [&] {
     if (ui.process_events_calls == 2) QTest::keyClick(List(), Qt::Key_Escape);

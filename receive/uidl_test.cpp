@@ -49,14 +49,14 @@ TEST(UidlReceiveTest, SecondRunFetchesOnlyTheNewMessageAmongKnownOnes) {
   Fixture f;
   Script first(kCapa);
   first.Stat(2).Uidl({"u1", "u2"});
-  for (int i : {1, 2}) first.Retr(i, Numbered(i)).List(i, 10 * i);
+  first.Retr(1, Numbered(1)).ListAll({10, 20}).Retr(2, Numbered(2));
   RunResult r1 = RunAgainst(f, first.Quit());
   EXPECT_EQ(r1.new_count, 2);
   EXPECT_EQ(IdsOnDisk(f), (std::map<std::string, std::string>{{"u1", Id(1)}, {"u2", Id(2)}}));
 
   // u3 arrived between the two known messages' neighbours: only message 2 is fetched.
   Script second(kCapa);
-  second.Stat(3).Uidl({"u1", "u3", "u2"}).Retr(2, Numbered(3)).List(2, 30).Quit();
+  second.Stat(3).Uidl({"u1", "u3", "u2"}).Retr(2, Numbered(3)).ListAll({10, 30, 20}).Quit();
   RunResult r2 = RunAgainst(f, second);
   EXPECT_EQ(r2.outcome, RunResult::kCompleted);
   EXPECT_EQ(r2.new_count, 1);
@@ -77,13 +77,16 @@ TEST(UidlReceiveTest, MessagesDeletedElsewhereLoseNothingAndNothingIsFetchedTwic
   Fixture f(/*delete_after=*/false);
   Script first(kCapa);
   first.Stat(5).Uidl({"u1", "u2", "u3", "u4", "u5"});
-  for (int i = 1; i <= 5; ++i) first.Retr(i, Numbered(i)).List(i, i);
+  for (int i = 1; i <= 5; ++i) {
+    first.Retr(i, Numbered(i));
+    if (i == 1) first.ListAll({1, 2, 3, 4, 5});
+  }
   RunAgainst(f, first.Quit());
 
   // Another client removed u1 and u3 and u6 came: the numbers moved, only u6 is fetched, and
   // the ids of the removed messages leave the file while their mail stays in the store.
   Script second(kCapa);
-  second.Stat(4).Uidl({"u2", "u4", "u5", "u6"}).Retr(4, Numbered(6)).List(4, 6).Quit();
+  second.Stat(4).Uidl({"u2", "u4", "u5", "u6"}).Retr(4, Numbered(6)).ListAll({2, 4, 5, 6}).Quit();
   RunResult r = RunAgainst(f, second);
   EXPECT_EQ(r.new_count, 1);
   EXPECT_EQ(f.IndexOnDisk(f.state.current_folder).size(), 6u);
@@ -102,7 +105,7 @@ TEST(UidlReceiveTest, ServerWithoutUidlFetchesEverythingAndKnowsMailByKey) {
     script.Stat(2);
     // A server that does not say what it supports is asked; -ERR means no ids.
     if (capa.empty()) script.Expect("UIDL").Send("-ERR unknown command");
-    script.Retr(1, Numbered(1)).Retr(2, Numbered(2)).List(2, 20).Quit();
+    script.Retr(1, Numbered(1)).Retr(2, Numbered(2)).ListAll({10, 20}).Quit();
     RunResult r = RunAgainst(f, script);
     EXPECT_EQ(r.new_count, 1);
     EXPECT_FALSE(f.state.fs.FileExists(UidlFile::Path(f.state.account_dir)));
@@ -117,7 +120,7 @@ TEST(UidlReceiveTest, DamagedOrStaleIdFileNeverHidesMail) {
       "YUBINKO-UIDL 1\r\nu1\t" + Id(1) + "\r\nu2\t" + Id(2) + "\r\nEND 3\r\n");
   f.state.received_keys.Add(Id(1));
   Script script(kCapa);
-  script.Stat(2).Uidl({"u1", "u2"}).Retr(1, Numbered(1)).Retr(2, Numbered(2)).List(2, 2).Quit();
+  script.Stat(2).Uidl({"u1", "u2"}).Retr(1, Numbered(1)).Retr(2, Numbered(2)).ListAll({1, 2}).Quit();
   EXPECT_EQ(RunAgainst(f, script).new_count, 1);
   // Rewritten whole from what this run saw.
   EXPECT_EQ(IdsOnDisk(f), (std::map<std::string, std::string>{{"u1", Id(1)}, {"u2", Id(2)}}));
@@ -128,7 +131,7 @@ TEST(UidlReceiveTest, DamagedOrStaleIdFileNeverHidesMail) {
   f.state.received_keys.Save(f.state.fs, store::ReceivedKeysPath(f.state.account_dir));
   f.state.received_keys.Add(Id(2));
   Script again(kCapa);
-  again.Stat(2).Uidl({"u1", "u2"}).Retr(1, Numbered(1)).List(1, 1).Quit();
+  again.Stat(2).Uidl({"u1", "u2"}).Retr(1, Numbered(1)).ListAll({1, 2}).Quit();
   EXPECT_EQ(RunAgainst(f, again).new_count, 1);
 }
 
@@ -137,15 +140,15 @@ TEST(UidlReceiveTest, OnlyMailSafelyStoredIsRecordedById) {
   f.state.fs.WriteFileAtomic("rule.ini", S("件名\tspam\t削除\r\n"));
   Script first(kCapa);
   first.Stat(2).Uidl({"u1", "u2"});
-  first.Retr(1, Mail(Id(1), "spam")).List(1, 1).Dele(1);
-  first.Retr(2, Numbered(2)).List(2, 2).Quit();
+  first.Retr(1, Mail(Id(1), "spam")).ListAll({1, 2}).Dele(1);
+  first.Retr(2, Numbered(2)).Quit();
   RunAgainst(f, first);
   // The message a rule deleted is not remembered: if the server still has it, it is fetched.
   EXPECT_EQ(IdsOnDisk(f), (std::map<std::string, std::string>{{"u2", Id(2)}}));
 
   // A run stopped after its first message keeps the ids of the rest that it had before.
   Script second(kCapa);
-  second.Stat(3).Uidl({"u1", "u2", "u3"}).Retr(1, Mail(Id(1), "spam")).List(1, 1).Dele(1).Quit();
+  second.Stat(3).Uidl({"u1", "u2", "u3"}).Retr(1, Mail(Id(1), "spam")).ListAll({1, 2, 3}).Dele(1).Quit();
   const int before = f.ui.process_events_calls;
   f.ui.on_process_events = [&] {
     if (f.ui.process_events_calls == before + 2) f.view.StopCommand();
@@ -226,7 +229,7 @@ TEST(HeaderOnlyFetchTest, NewMailCheckReadsHeadersAndFetchesWholeOnlyWithoutMess
   // The message without a Message-ID was received before: its key comes from its whole text.
   {
     Script receive;
-    receive.Stat(1).Retr(1, no_id).List(1, 1).Quit();
+    receive.Stat(1).Retr(1, no_id).ListAll({1}).Quit();
     RunAgainst(f, receive);
   }
   ASSERT_EQ(f.state.received_keys.size(), 1);

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 #include "transport/rfc_reply.h"
 
@@ -45,6 +46,26 @@ bool ParseUidlLine(const std::string& line, TIdUidlEntry& entry) {
   if (entry.Number <= 0 || entry.Uid.empty() || entry.Uid.size() > 70) return false;
   return std::all_of(entry.Uid.begin(), entry.Uid.end(),
                      [](unsigned char c) { return c > 0x20 && c < 0x7F; });
+}
+
+// "n size": the number (0 when it is none) and the size in octets (-1 when it is none; a size
+// below zero is no size either).
+std::pair<int, int> ParseListLine(const std::string& line) {
+  std::size_t space = line.find(' ');
+  int number = 0;
+  try {
+    number = StrToInt(line.substr(0, space));
+  } catch (const EConvertError&) {
+    number = 0;
+  }
+  if (line.empty() || space == std::string::npos) return {number, -1};
+  std::string rest = line.substr(space + 1);
+  try {
+    int size = StrToInt(rest.substr(0, rest.find(' ')));
+    return {number, size < 0 ? -1 : size};
+  } catch (const EConvertError&) {
+    return {number, -1};
+  }
 }
 
 }  // namespace
@@ -143,16 +164,19 @@ int TIdPOP3::MessageCount() {
 
 int TIdPOP3::MessageSize(int number) {
   SendCommand("LIST " + std::to_string(number), {kOk});
-  std::string line = FirstTextLine(LastReply());
-  if (line.empty()) return -1;
-  std::size_t space = line.find(' ');
-  std::string rest = space == std::string::npos ? std::string() : line.substr(space + 1);
-  try {
-    int size = StrToInt(rest.substr(0, rest.find(' ')));
-    return size < 0 ? -1 : size;  // a size below zero is no size either
-  } catch (const EConvertError&) {
-    return -1;
+  return ParseListLine(FirstTextLine(LastReply())).second;
+}
+
+bool TIdPOP3::ListSizes(int count, std::vector<int>& sizes) {
+  sizes.assign(static_cast<std::size_t>(std::max(count, 0)) + 1, -1);
+  if (SendCommand("LIST") != kOk) return false;
+  std::vector<std::string> lines;
+  Capture(lines);
+  for (const std::string& line : lines) {
+    const auto [number, size] = ParseListLine(line);
+    if (number >= 1 && number <= count) sizes[static_cast<std::size_t>(number)] = size;
   }
+  return true;
 }
 
 bool TIdPOP3::RetrieveRaw(int number, std::vector<std::string>& lines) {

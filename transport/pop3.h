@@ -59,6 +59,9 @@ class TIdPOP3 : public TIdTlsTCPClient {
   int MessageCount();
   // LIST n: the size in octets, or -1 when the reply carries no usable size.
   int MessageSize(int number);
+  // LIST: every message's size at once, indexed by message number (sizes[0] is unused; -1 where
+  // the listing has no usable line for a number up to `count`). Answers false on "-ERR".
+  bool ListSizes(int count, std::vector<int>& sizes);
   // RETR n into `message` through the message reader: header, then (unless the header ended
   // with the "." line) body and parts. Answers false, reading nothing, on "-ERR".
   bool Retrieve(int number, TIdMessage& message);

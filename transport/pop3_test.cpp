@@ -213,6 +213,28 @@ TEST(TIdPOP3Replies, CountAndSizeForms) {
   EXPECT_EQ(server.Finish(), "");
 }
 
+// LIST of the whole mailbox gives the sizes LIST n would: a line without a usable size, a
+// number outside the mailbox and numbers the server left out give -1, "-ERR" gives false.
+TEST(TIdPOP3Replies, SizesOfTheWholeMailboxAtOnce) {
+  ScriptedServer server(std::string(kLogin) + R"(
+    C: LIST\r\n
+    S: +OK 4 messages\r\n1 120\r\n2 abc\r\n3 -5\r\n7 99\r\nx 1\r\n.\r\n
+    C: LIST\r\n
+    S: -ERR not now\r\n
+    C: QUIT\r\n
+  )");
+  TIdPOP3 pop;
+  Aim(pop, server);
+  pop.Connect();
+  std::vector<int> sizes;
+  ASSERT_TRUE(pop.ListSizes(4, sizes));
+  EXPECT_EQ(sizes, (std::vector<int>{-1, 120, -1, -1, -1}));
+  EXPECT_FALSE(pop.ListSizes(2, sizes));
+  EXPECT_EQ(sizes, (std::vector<int>{-1, -1, -1}));
+  pop.Disconnect();
+  EXPECT_EQ(server.Finish(), "");
+}
+
 TEST(TIdPOP3Retrieve, DroppedConnectionInTheMiddleOfRetr) {
   ScriptedServer server(std::string(kLogin) + R"(
     C: RETR 1\r\n
