@@ -170,7 +170,20 @@ void AccountSettings::Button3Click() {
   // empty: otherwise the account comes back at the next start without its mail.
   SaveAccountFileNow();
   RebuildTree();
-  ShowRecord(state_.AccountPosition);
+  if (state_.AccountList.empty()) {
+    ForgetLastAccount();
+  } else {
+    ShowRecord(state_.AccountPosition);
+  }
+}
+
+void AccountSettings::ForgetLastAccount() {
+  fields = AccountFields();
+  state_.CurrentAccountName.clear();
+  store::SaveCurrentAccountName(state_.fs, state_.CurrentAccountName);
+  ApplyToPop3(/*with_port=*/false);
+  for (const SenderListener& listener : sender_listeners_) listener(fields.OwnAddress);
+  view_.SetAccountLabel(fields.AccountName);
 }
 
 bool AccountSettings::Button1Click() {

@@ -63,6 +63,9 @@ class AccountSettings {
   void RebuildTree();
   void ListAccountFolder(const std::string& name);
   void SaveAccountFileNow();
+  // After the last account is deleted: empty fields, and nothing left naming the deleted account
+  // (the current name in its file, the POP3 client, the label, the sender box).
+  void ForgetLastAccount();
 
   state::MainState& state_;
   state::MainView& view_;

@@ -8,6 +8,7 @@
 #include "platform/testing/scripted_ui_services.h"
 #include "platform/testing/temp_app_dir.h"
 #include "state/testing/fake_main_view.h"
+#include "store/settings.h"
 #include "transport/exceptions.h"
 
 namespace accounts {
@@ -297,12 +298,27 @@ TEST_F(AccountSettingsTest, DeletingRemovesTheStoredAccountsTreeAndTheFileFollow
   EXPECT_EQ(Read("Account.ini"), Line("b") + "\r\n");
   EXPECT_TRUE(state.current_folder.empty());  // the listed folder went with it
 
+  // The last one: nothing may keep naming it, and closing the window leaves no trace of it.
+  state.CurrentAccountName = "b";
+  acc.Button1Click();
+  std::string sender = "?";
+  acc.AddSenderListener([&sender](const std::string& own) { sender = own; });
   ui.answers = {Answer::kYes};
-  acc.Button3Click();  // the last one
+  acc.Button3Click();
   EXPECT_TRUE(state.AccountList.empty());
   EXPECT_FALSE(DirExists(Folder("b")));
   EXPECT_EQ(Read("Account.ini"), "");  // rewritten: the account does not come back
   EXPECT_TRUE(DirExists(Sjis("受信\\")));
+  EXPECT_EQ(acc.fields.AccountName, "");
+  EXPECT_EQ(state.CurrentAccountName, "");
+  EXPECT_EQ(store::LoadCurrentAccountName(state.fs).value_or("?"), "");
+  EXPECT_EQ(state.POP.Host, "");
+  EXPECT_EQ(state.POP.Username, "");
+  EXPECT_EQ(view.account_label, "");
+  EXPECT_EQ(sender, "");
+  EXPECT_TRUE(acc.Button1Click());
+  EXPECT_FALSE(DirExists(Folder("b")));
+  EXPECT_EQ(view.account_label, "");
   acc.Button3Click();  // nothing left: no question
   EXPECT_EQ(ui.Texts("warning").size(), 3u);
 }
