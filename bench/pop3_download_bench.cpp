@@ -18,22 +18,16 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_stats.h"
 #include "transport/message.h"
 #include "transport/pop3.h"
 
 namespace {
 
+using bench::Median;
+using bench::Seconds;
+
 using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const std::size_t n = values.size();
-  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
 
 struct Download {
   int messages = 0;

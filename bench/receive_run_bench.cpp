@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_stats.h"
 #include "platform/codepage.h"
 #include "platform/testing/scripted_ui_services.h"
 #include "platform/testing/temp_app_dir.h"
@@ -27,17 +28,10 @@
 
 namespace {
 
+using bench::Median;
+using bench::Seconds;
+
 using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  const std::size_t n = v.size();
-  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
 
 long PeakKb() {
   std::ifstream status("/proc/self/status");

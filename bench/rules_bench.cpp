@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_stats.h"
 #include "platform/codepage.h"
 #include "platform/testing/temp_app_dir.h"
 #include "rules/rule_file.h"
@@ -32,6 +33,8 @@
 
 namespace {
 
+using bench::Median;
+
 using Clock = std::chrono::steady_clock;
 using platform::Sjis;
 
@@ -41,11 +44,6 @@ constexpr int kFolderRecords = 10000;
 
 double Ms(Clock::time_point from, Clock::time_point to) {
   return std::chrono::duration<double, std::milli>(to - from).count();
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
 }
 
 std::vector<std::string> Pool(std::initializer_list<const char*> utf8) {

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_stats.h"
 #include "platform/testing/scripted_ui_services.h"
 #include "platform/testing/temp_app_dir.h"
 #include "receive/receive_run.h"
@@ -26,13 +27,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Median;
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  const std::size_t n = v.size();
-  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
+using Clock = std::chrono::steady_clock;
 
 double CpuSeconds() {
   rusage usage{};

@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/bench_stats.h"
 #include "platform/testing/scripted_ui_services.h"
 #include "platform/testing/temp_app_dir.h"
 #include "receive/receive_run.h"
@@ -30,13 +31,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Median;
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  const std::size_t n = v.size();
-  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
+using Clock = std::chrono::steady_clock;
 
 int Listen(int& port) {
   const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
