@@ -90,13 +90,17 @@ class ReceiveMailServerTest : public ::testing::Test {
   std::string Receive(const std::filesystem::path& dir, int* status) {
     return Capture(std::string(YUBINKO_CLI) + " receive " + dir.string() + " 2>/dev/null", status);
   }
-  int MailboxCount() {
-    transport::TIdPOP3 pop;
+  // A connection of our own to alice's mailbox, beside the runs under test.
+  void ConnectAsAlice(transport::TIdPOP3& pop) const {
     pop.Host = "127.0.0.1";
     pop.Port = port_;
     pop.Username = "alice";
     pop.Password = "alicepw";
     pop.Connect();
+  }
+  int MailboxCount() {
+    transport::TIdPOP3 pop;
+    ConnectAsAlice(pop);
     const int n = pop.MessageCount();
     pop.Disconnect();
     return n;
@@ -160,11 +164,7 @@ TEST_F(ReceiveMailServerTest, KnownMailIsNotFetchedAgain) {
   {
     const std::size_t sessions = SessionEnds().size();
     transport::TIdPOP3 pop;
-    pop.Host = "127.0.0.1";
-    pop.Port = port_;
-    pop.Username = "alice";
-    pop.Password = "alicepw";
-    pop.Connect();
+    ConnectAsAlice(pop);
     pop.DeleteMessage(1);
     pop.DeleteMessage(4);
     pop.Disconnect();
